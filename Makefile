@@ -1,0 +1,53 @@
+# make run   - set up what is missing, build, and run the show (needs a display)
+# make test  - set up what is missing, build, and run every test
+# make build - set up and build only; make bench - the benchmarks
+#
+# Set-up installs missing Debian packages with apt-get when run as root, and
+# otherwise prints the exact apt-get line to run.
+
+BUILD_DIR  ?= build
+ASAN_DIR   ?= build-asan
+JOBS       ?= $(shell nproc)
+GENERATOR  := $(if $(shell command -v ninja),-G Ninja,)
+
+PACKAGES := cmake ninja-build g++ pkg-config \
+	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
+	libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri \
+	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+	ffmpeg xvfb xdotool x11-utils x11-xserver-utils
+
+.PHONY: all deps build run test bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${db:Status-Status}' $$p 2>/dev/null | grep -qx installed || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		if [ "$$(id -u)" = 0 ]; then \
+			echo "Installing:" $$missing; \
+			apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+		else \
+			echo "Missing packages. Run: sudo apt-get install -y" $$missing; exit 1; \
+		fi; \
+	fi
+
+build: deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "make run: no display (DISPLAY is not set); start one, e.g. 'Xvfb :1 -screen 0 1024x768x24 & DISPLAY=:1 make run'"; \
+		exit 1; \
+	fi
+	./$(BUILD_DIR)/pelmira15
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,106 @@
+#include "audio/music_player.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "audio/sound_system.h"
+
+namespace {
+
+constexpr int PLAYER_KIND = 1;
+constexpr int MIX_RATE = 44100;
+constexpr int SOFTWARE_CHANNELS = 128;
+constexpr unsigned NO_FLAGS = 0;
+constexpr unsigned STREAM_MODE = 0;
+constexpr int STREAM_OFFSET = 0;
+constexpr int MUSIC_CHANNEL = 0;
+constexpr float FULL_VOLUME = 255.0f;
+
+// Truncation toward zero, kept defined for levels no int can hold.
+int truncatedVolume(double volume) {
+    if (std::isnan(volume))
+        return 0;
+    if (volume <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    if (volume >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    return static_cast<int>(volume);
+}
+
+}  // namespace
+
+bool MusicPlayer::open(const char* filePath) {
+    if (filePath == nullptr)
+        return false;
+    std::memcpy(path, filePath, strnlen(filePath, sizeof path));
+    soundSetFileCallbacks(fileOpen, fileClose, fileRead, fileSeek, fileTell);
+    stream = soundStreamOpen(filePath, STREAM_MODE, STREAM_OFFSET);
+    return stream != nullptr;
+}
+
+bool MusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }
+
+bool MusicPlayer::unsupportedB(int32_t) { return false; }
+
+bool MusicPlayer::init() { return soundInit(MIX_RATE, SOFTWARE_CHANNELS, NO_FLAGS); }
+
+void MusicPlayer::close() { soundClose(); }
+
+void MusicPlayer::noOperation() {}
+
+void MusicPlayer::play() {
+    soundStreamPlay(MUSIC_CHANNEL, stream);
+    savedTimeMs = 0;
+    paused = false;
+}
+
+void MusicPlayer::togglePause() {
+    paused = !paused;
+    if (paused) {
+        savedTimeMs = timeMs();
+        stop();
+    } else {
+        soundStreamSetPosition(stream, savedTimeMs);
+        play();
+    }
+}
+
+void MusicPlayer::setVolume(float level) {
+    soundSetChannelVolume(MUSIC_CHANNEL, truncatedVolume(static_cast<double>(level) * FULL_VOLUME));
+}
+
+uint32_t MusicPlayer::timeMs() { return soundStreamTimeMs(stream); }
+
+void MusicPlayer::stop() { soundStreamStop(stream); }
+
+MusicPlayer* createMusicPlayer(int kind) {
+    if (kind != PLAYER_KIND)
+        return nullptr;
+    return new (std::nothrow) MusicPlayer();
+}
+
+void* fileOpen(const char* name) { return name == nullptr ? nullptr : std::fopen(name, "rb"); }
+
+int fileClose(void* handle) { return handle == nullptr ? EOF : std::fclose(static_cast<FILE*>(handle)); }
+
+int fileRead(void* buffer, int size, void* handle) {
+    if (handle == nullptr || size <= 0)
+        return 0;
+    return static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(size), static_cast<FILE*>(handle)));
+}
+
+int fileSeek(void* handle, int offset, signed char mode) {
+    if (handle == nullptr)
+        return -1;
+    return std::fseek(static_cast<FILE*>(handle), offset, mode);
+}
+
+int fileTell(void* handle) {
+    if (handle == nullptr)
+        return -1;
+    const long at = std::ftell(static_cast<FILE*>(handle));
+    return at > INT_MAX ? -1 : static_cast<int>(at);
+}

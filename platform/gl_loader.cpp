@@ -1,0 +1,5 @@
+#include "platform/gl_loader.h"
+
+#include <SDL.h>
+
+void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }

@@ -1,0 +1,316 @@
+// The window layer over SDL2. Each set-up stage maps to its SDL counterpart;
+// a stage without one (the device context and the pixel format, which SDL
+// settles when it makes the window) still counts, so failures keep their
+// numbers and shutdown() undoes exactly what was done.
+#include "platform/gl_window.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+#include "platform/gl_window_faults.h"
+#include "platform/quit_request.h"
+
+bool escapePressed = false;
+PixelFormatRequest sharedPixelFormat = {};
+bool sharedPixelFormatFilled = false;
+
+namespace {
+
+constexpr const char* WINDOW_CLASS = "glVarnok";
+constexpr float NEAR_PLANE = 0.01f;
+constexpr double FAR_PLANE = 10.0;
+constexpr double FIELD_OF_VIEW = 45.0;
+constexpr double CLEAR_DEPTH = 10.0;  // clamped by OpenGL to the far value 1
+constexpr int REQUIRED_CHANNEL_BITS = 8;
+constexpr int UNDO_LOG_CAPACITY = 8;
+
+int32_t injectedFailure = 0;
+int32_t undoLog[UNDO_LOG_CAPACITY];
+int32_t undoLogLength = 0;
+
+// The private event type that carries MSG_BEGIN_ENDING; registered once.
+uint32_t endingEventType = 0;
+
+// Answers whether the stage may go on; a stage under test fails here.
+bool stageAllowed(int32_t stage) {
+    if (injectedFailure != stage)
+        return true;
+    SDL_SetError("set-up stage %d failed on purpose", static_cast<int>(stage));
+    return false;
+}
+
+void logUndo(int32_t stage) {
+    if (undoLogLength < UNDO_LOG_CAPACITY)
+        undoLog[undoLogLength++] = stage;
+}
+
+void fillPixelFormat(const DisplayConfig& config) {
+    if (sharedPixelFormatFilled)
+        return;
+    sharedPixelFormatFilled = true;
+    sharedPixelFormat = PixelFormatRequest{config.colorBits, config.depthBits, config.stencilBits, true};
+}
+
+// SDL settles the pixel format when it creates the window, so the request is
+// applied before that. SDL's defaults are 3/3/2 colour bits: ask explicitly.
+void applyPixelFormat() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, REQUIRED_CHANNEL_BITS);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, REQUIRED_CHANNEL_BITS);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, REQUIRED_CHANNEL_BITS);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, sharedPixelFormat.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, sharedPixelFormat.stencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, sharedPixelFormat.doubleBuffer ? 1 : 0);
+}
+
+// Answers whether the context grants the colour and depth bits asked for.
+// Double buffering is asked for but not required: offscreen drivers draw into
+// a single buffer, and the swap still presents the frame.
+bool grantedAsRequested() {
+    int red = 0, green = 0, blue = 0, depth = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &green);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &blue);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    if (red >= REQUIRED_CHANNEL_BITS && green >= REQUIRED_CHANNEL_BITS && blue >= REQUIRED_CHANNEL_BITS &&
+        depth >= sharedPixelFormat.depthBits)
+        return true;
+    SDL_SetError("the context grants %d/%d/%d colour bits and %d depth bits", red, green, blue, depth);
+    return false;
+}
+
+bool isRequestedMode(const DisplayConfig& config, const SDL_DisplayMode& mode) {
+    return mode.w == config.modeWidth && mode.h == config.modeHeight &&
+           static_cast<int>(SDL_BYTESPERPIXEL(mode.format)) * 8 == config.colorBits;
+}
+
+// The exact mode asked for, among the display's modes or its desktop mode
+// (some drivers list only the latter); a 24-bit colour depth in 32-bit pixels
+// counts.
+bool findDisplayMode(const DisplayConfig& config, SDL_DisplayMode& mode) {
+    const int modes = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < modes; ++i) {
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && isRequestedMode(config, mode))
+            return true;
+    }
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && isRequestedMode(config, mode))
+        return true;
+    SDL_SetError("no %ux%u display mode with %u-bit pixels", unsigned{config.modeWidth},
+                 unsigned{config.modeHeight}, unsigned{config.colorBits});
+    return false;
+}
+
+// Centre of the screen the window will be shown on, less half the window;
+// each half is taken separately.
+void windowPosition(const DisplayConfig& config, int& x, int& y) {
+    int screenWidth = config.modeWidth;
+    int screenHeight = config.modeHeight;
+    SDL_DisplayMode desktop;
+    if (!config.fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+        screenWidth = desktop.w;
+        screenHeight = desktop.h;
+    }
+    x = screenWidth / 2 - config.windowWidth / 2;
+    y = screenHeight / 2 - config.windowHeight / 2;
+}
+
+}  // namespace
+
+void setFixedGlState(const DisplayConfig& config) {
+    glViewport(config.viewportX, config.viewportY, config.windowWidth, config.windowHeight);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(CLEAR_DEPTH);
+    glClearStencil(0);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = static_cast<double>(config.modeWidth) / static_cast<double>(config.modeHeight);
+    gluPerspective(FIELD_OF_VIEW, aspect, static_cast<double>(NEAR_PLANE), FAR_PLANE);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+const char* lastWindowError() { return SDL_GetError(); }
+
+void injectSetupFailure(int32_t stage) { injectedFailure = stage; }
+
+int32_t undoneStages(int32_t* order, int32_t capacity) {
+    int32_t count = undoLogLength < capacity ? undoLogLength : capacity;
+    for (int32_t i = 0; i < count; ++i)
+        order[i] = undoLog[i];
+    return count;
+}
+
+bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
+    int32_t stage = STAGE_REGISTER_CLASS;
+    SDL_Window* sdlWindow = nullptr;
+    SDL_GLContext context = nullptr;
+    SDL_DisplayMode mode = {};
+    int x = 0, y = 0;
+
+    // The stages read top to bottom; a failed one jumps to the end with its number.
+    // The window class: X11 reads it from the environment, others from the application name.
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", WINDOW_CLASS, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, WINDOW_CLASS);
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (!stageAllowed(stage) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        goto failed;
+    if (endingEventType == 0)
+        endingEventType = SDL_RegisterEvents(1);
+
+    stage = STAGE_DISPLAY_MODE;
+    if (config.fullscreen && (!stageAllowed(stage) || !findDisplayMode(config, mode)))
+        goto failed;
+
+    windowPosition(config, x, y);
+    fillPixelFormat(config);
+    applyPixelFormat();
+
+    stage = STAGE_CREATE_WINDOW;
+    if (stageAllowed(stage)) {
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+        if (config.fullscreen)
+            flags |= SDL_WINDOW_FULLSCREEN;
+        sdlWindow = SDL_CreateWindow(app.title, x, y, config.windowWidth, config.windowHeight, flags);
+    }
+    if (sdlWindow == nullptr)
+        goto failed;
+    if (config.fullscreen && SDL_SetWindowDisplayMode(sdlWindow, &mode) != 0) {
+        SDL_DestroyWindow(sdlWindow);
+        goto failed;
+    }
+    window = sdlWindow;
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_DisableScreenSaver();
+
+    stage = STAGE_DEVICE_CONTEXT;
+    if (!stageAllowed(stage))
+        goto failed;
+    deviceContext = sdlWindow;
+
+    stage = STAGE_CHOOSE_PIXEL_FORMAT;
+    if (!stageAllowed(stage))
+        goto failed;
+    stage = STAGE_SET_PIXEL_FORMAT;
+    if (!stageAllowed(stage))
+        goto failed;
+
+    SDL_ShowWindow(sdlWindow);
+
+    stage = STAGE_CREATE_CONTEXT;
+    if (stageAllowed(stage))
+        context = SDL_GL_CreateContext(sdlWindow);
+    if (context == nullptr)
+        goto failed;
+    if (!grantedAsRequested()) {
+        SDL_GL_DeleteContext(context);
+        goto failed;
+    }
+    renderContext = context;
+
+    stage = STAGE_MAKE_CURRENT;
+    if (!stageAllowed(stage) || SDL_GL_MakeCurrent(sdlWindow, context) != 0)
+        goto failed;
+    // Adaptive vsync where offered; the loop still renders as fast as the swap returns.
+    if (SDL_GL_SetSwapInterval(-1) != 0)
+        SDL_GL_SetSwapInterval(1);
+
+    setFixedGlState(config);
+    config.status = SETUP_DONE;
+    return true;
+
+failed:
+    config.status = stage;
+    return false;
+}
+
+void GlWindow::setOption(uint8_t value) { option = value; }
+
+uint32_t GlWindow::pumpMessages() {
+    uint32_t bits = 0;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            bits |= PUMP_QUIT;
+        } else if (event.type == endingEventType) {
+            bits |= PUMP_ENDING;
+        } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            postQuitRequest();
+        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            // Auto-repeats count, as repeated characters would.
+            if (!escapePressed) {
+                SDL_Event ending = {};
+                ending.type = endingEventType;
+                ending.user.code = static_cast<Sint32>(MSG_BEGIN_ENDING);
+                SDL_PushEvent(&ending);
+                escapePressed = true;
+            } else {
+                postQuitRequest();
+            }
+        }
+    }
+    // SDL's poll stops at the events present when it started; what this drain
+    // posted itself is still reported by it, as a message loop would.
+    if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, endingEventType, endingEventType) > 0)
+        bits |= PUMP_ENDING;
+    if (takeQuitRequest())
+        bits |= PUMP_QUIT;
+    return bits;
+}
+
+bool GlWindow::swapBuffers() {
+    glFlush();
+    if (window == nullptr)
+        return false;
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+    return true;
+}
+
+bool GlWindow::shutdown(DisplayConfig& config, const AppInfo&) {
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+    const int32_t status = config.status;
+    undoLogLength = 0;
+
+    if (config.fullscreen && status > STAGE_DISPLAY_MODE) {
+        if (sdlWindow != nullptr)
+            SDL_SetWindowFullscreen(sdlWindow, 0);
+        logUndo(STAGE_DISPLAY_MODE);
+    }
+    if (status > STAGE_MAKE_CURRENT) {
+        SDL_GL_MakeCurrent(sdlWindow, nullptr);
+        logUndo(STAGE_MAKE_CURRENT);
+    }
+    if (status > STAGE_CREATE_CONTEXT) {
+        SDL_GL_DeleteContext(renderContext);
+        renderContext = nullptr;
+        logUndo(STAGE_CREATE_CONTEXT);
+    }
+    if (status > STAGE_DEVICE_CONTEXT) {
+        deviceContext = nullptr;
+        logUndo(STAGE_DEVICE_CONTEXT);
+    }
+    if (status > STAGE_CREATE_WINDOW) {
+        SDL_DestroyWindow(sdlWindow);
+        window = nullptr;
+        logUndo(STAGE_CREATE_WINDOW);
+    }
+    if (status > STAGE_REGISTER_CLASS) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        logUndo(STAGE_REGISTER_CLASS);
+    }
+    return true;
+}
+
+GlWindow* createGlWindow(int kind) {
+    if (kind != 1)
+        return nullptr;
+    return new GlWindow();
+}

@@ -1,0 +1,99 @@
+// The window layer: one borderless fullscreen window with an OpenGL
+// compatibility context, the fixed projection every scene relies on, the
+// message pump and the Escape protocol.
+//
+// What the rest of the program may rely on:
+//   - createGlWindow(1) gives a GlWindow; init() opens it stage by stage and
+//     records a failed stage in DisplayConfig::status; shutdown() undoes
+//     exactly the stages that were done, the display mode first.
+//   - After a complete init the context is current on the calling thread and
+//     the fixed GL state of setFixedGlState() is in force.
+//   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits.
+#pragma once
+
+#include <cstdint>
+
+// The set-up stage that failed; the value is the stage number.
+enum ICWINCONFIGERRORS : int32_t {
+    STAGE_REGISTER_CLASS = 1,
+    STAGE_DISPLAY_MODE = 2,
+    STAGE_CREATE_WINDOW = 3,
+    STAGE_DEVICE_CONTEXT = 4,
+    STAGE_CHOOSE_PIXEL_FORMAT = 5,
+    STAGE_SET_PIXEL_FORMAT = 6,
+    STAGE_CREATE_CONTEXT = 7,
+    STAGE_MAKE_CURRENT = 8,
+};
+
+constexpr int32_t SETUP_DONE = 10000;
+
+// The private request that asks the main loop for the ending sequence.
+constexpr uint32_t MSG_BEGIN_ENDING = 1066;
+
+// Request bits returned by pumpMessages().
+constexpr uint32_t PUMP_QUIT = 1;
+constexpr uint32_t PUMP_ENDING = 2;
+
+struct DisplayConfig {
+    int32_t reserved = 1;
+    bool fullscreen = true;
+    uint16_t modeWidth = 1024;
+    uint16_t modeHeight = 768;
+    uint16_t windowWidth = 1024;
+    uint16_t windowHeight = 768;
+    uint16_t viewportX = 0;
+    uint16_t viewportY = 0;
+    uint8_t colorBits = 32;
+    uint8_t depthBits = 16;
+    uint8_t stencilBits = 0;
+    uint8_t reservedByte = 0;
+    int32_t status = SETUP_DONE;
+};
+
+struct AppInfo {
+    void* instance = nullptr;
+    const char* title = nullptr;
+};
+
+// The pixel-format request, filled from the first DisplayConfig that reaches
+// init() in this process and reused unchanged by every later init().
+struct PixelFormatRequest {
+    uint8_t colorBits;
+    uint8_t depthBits;
+    uint8_t stencilBits;
+    bool doubleBuffer;
+};
+
+class GlWindow {
+public:
+    virtual ~GlWindow() = default;
+
+    virtual bool init(DisplayConfig& config, const AppInfo& app);
+    virtual void setOption(uint8_t value);
+    virtual uint32_t pumpMessages();
+    virtual bool swapBuffers();
+    virtual bool shutdown(DisplayConfig& config, const AppInfo& app);
+
+    void* deviceContext = nullptr;  // the GL drawable (the SDL window) once stage 4 is done
+    void* renderContext = nullptr;  // the SDL_GLContext once stage 7 is done
+    void* window = nullptr;         // the SDL_Window once stage 3 is done
+    uint8_t option = 0;
+};
+
+// Kind 1 gives a new GlWindow; any other kind gives null.
+GlWindow* createGlWindow(int kind);
+
+// Set by the first Escape press of the process and never cleared.
+extern bool escapePressed;
+
+// The shared pixel-format request and whether it has been filled.
+extern PixelFormatRequest sharedPixelFormat;
+extern bool sharedPixelFormatFilled;
+
+// The fixed OpenGL state and projection of a complete set-up (viewport,
+// clear values, depth function, perspective); init() applies it after the
+// context is current. Exposed so that offscreen contexts get the same state.
+void setFixedGlState(const DisplayConfig& config);
+
+// The reason SDL gave for the last failure, for the caller's message.
+const char* lastWindowError();

@@ -1,0 +1,13 @@
+// The quit request: any code, a signal handler included, may post one; the
+// window layer's pumpMessages() reports it as PUMP_QUIT.
+#pragma once
+
+// Posts a quit request. Async-signal-safe.
+void postQuitRequest();
+
+// Answers whether a quit request was posted since the last call, and clears it.
+bool takeQuitRequest();
+
+// Turns SIGINT, SIGTERM and SIGHUP into quit requests, so a stopped run ends
+// the normal way and the desktop display mode comes back.
+void installQuitSignals();

@@ -1,0 +1,83 @@
+// The show as a user starts it: headless, under a real X server, without its
+// music, and on a driver that lacks an extension.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "tests/support/child_process.h"
+#include "tests/support/xvfb_server.h"
+
+namespace {
+
+const std::string SHOW = SHOW_BINARY;
+const std::string DATA = DATA_DIR;
+const std::string PROJECT = DATA.substr(0, DATA.rfind('/'));
+const std::string TITLE = "Pelmira 15 Advert";
+const std::vector<std::string> HEADLESS = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
+
+// A working directory whose data folder holds every data file but the music.
+std::string dataWithoutMusic() {
+    char pattern[] = "/tmp/pelmira-nomusic-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    const std::string data = dir + "/data";
+    mkdir(data.c_str(), 0755);
+    shellOutput("for f in '" + DATA + "'/*.png; do ln -s \"$f\" '" + data + "'/; done");
+    return dir;
+}
+
+TEST(ShowHeadless, SigtermEndsTheRunNormallyWithinASecond) {
+    ChildProcess show(SHOW, {}, HEADLESS, PROJECT);
+    ASSERT_TRUE(show.started());
+    sleepMs(1500);
+    ASSERT_TRUE(show.running()) << show.errorOutput();
+    show.signal(SIGTERM);
+    ASSERT_TRUE(show.waitFor(1000)) << "still running a second after SIGTERM";
+    EXPECT_EQ(show.status(), 0) << show.errorOutput();
+}
+
+TEST(ShowHeadless, MissingMusicSaysSoAndExitsOne) {
+    const std::string dir = dataWithoutMusic();
+    ChildProcess show(SHOW, {}, HEADLESS, dir);
+    ASSERT_TRUE(show.waitFor(10000));
+    EXPECT_EQ(show.status(), 1);
+    EXPECT_NE(show.errorOutput().find("data/lunhal-amber_tide.mp3"), std::string::npos) << show.errorOutput();
+    shellOutput("rm -rf '" + dir + "'");
+}
+
+TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
+    XvfbServer x;
+    ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
+    const std::string window = x.waitForWindow(TITLE, 15000);
+    ASSERT_FALSE(window.empty()) << show.errorOutput();
+    const std::string geometry = x.xdotool("getwindowgeometry " + window);
+    EXPECT_NE(geometry.find("Position: 0,0"), std::string::npos) << geometry;
+    EXPECT_NE(geometry.find("Geometry: 1024x768"), std::string::npos) << geometry;
+    EXPECT_NE(x.xdotool("getwindowname " + window).find(TITLE), std::string::npos);
+    sleepMs(500);
+    x.xdotool("key Escape");
+    sleepMs(300);
+    EXPECT_TRUE(show.running()) << "the first Escape only starts the ending";
+    x.xdotool("key Escape");
+    ASSERT_TRUE(show.waitFor(3000)) << "the second Escape quits";
+    EXPECT_EQ(show.status(), 0) << show.errorOutput();
+}
+
+TEST(ShowUnderX, MissingExtensionShowsTheBoxAndExitsOne) {
+    XvfbServer x;
+    ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy", "MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture"},
+                      PROJECT);
+    const std::string box = x.waitForWindow("no hardware support...", 15000);
+    ASSERT_FALSE(box.empty()) << show.errorOutput();
+    sleepMs(300);
+    EXPECT_TRUE(show.running()) << "the box waits to be dismissed";
+    x.xdotool("windowfocus --sync " + box);
+    x.xdotool("key Return");
+    ASSERT_TRUE(show.waitFor(5000)) << "dismissing the box ends the run";
+    EXPECT_EQ(show.status(), 1);
+}
+
+}  // namespace

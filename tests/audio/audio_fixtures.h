@@ -1,0 +1,42 @@
+// Short MP3 tracks made for the tests with LAME, in a folder of the test
+// process that goes away at exit, and helpers to run and watch the output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SoundStream;
+
+constexpr int FIXTURE_RATE = 44100;
+constexpr int FIXTURE_AMPLITUDE = 16000;
+
+// A file named name in the test process's own folder.
+std::string fixturePath(const std::string& name);
+// 3 s of a sine sweep at FIXTURE_AMPLITUDE.
+const std::string& sweepTrack();
+// 0.3 s of the sweep.
+const std::string& shortTrack();
+// 1.5 s of silence, then 1.5 s of the sweep.
+const std::string& lateSweepTrack();
+// Text, no MP3 data.
+const std::string& textFile();
+
+// Where SDL's disk driver writes what would be heard.
+void useDiskOutput(const std::string& file);
+void useAudioDriver(const char* name);
+
+// The largest magnitude among the 16-bit samples of a raw file.
+int peakOfRawFile(const std::string& file);
+
+struct PositionSample {
+    double wallMs;
+    uint32_t positionMs;
+};
+// Reads the position every few ms for a while.
+std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs);
+// Empty when the position never went backwards nor ran ahead of the wall
+// clock by more than slackMs between two readings; else what went wrong.
+std::string smoothnessFault(const std::vector<PositionSample>& samples, double slackMs);
+
+void sleepMs(int ms);

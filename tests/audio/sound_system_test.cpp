@@ -1,0 +1,274 @@
+#include "audio/sound_system.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "audio/music_player.h"
+#include "tests/audio/audio_fixtures.h"
+
+namespace {
+
+constexpr int MIX_RATE = 44100;
+constexpr int CHANNELS = 128;
+constexpr int FULL = 255;
+// Room for the device latency (two 23 ms periods under the test drivers) and
+// a busy machine.
+constexpr double LATE_MS = 150.0;
+constexpr double EARLY_MS = 60.0;
+constexpr double SMOOTH_SLACK_MS = 30.0;
+
+// Counts what the layer does through the file callbacks; mpg123 calls them
+// from the decoder thread too.
+std::atomic<int> opens{0};
+std::atomic<int> closes{0};
+std::atomic<int> reads{0};
+std::atomic<int> tells{0};
+std::atomic<int> originsSeen{0};
+std::string openedName;
+
+void* countedOpen(const char* name) {
+    ++opens;
+    openedName = name;
+    return fileOpen(name);
+}
+int countedClose(void* handle) {
+    ++closes;
+    return fileClose(handle);
+}
+int countedRead(void* buffer, int size, void* handle) {
+    ++reads;
+    return fileRead(buffer, size, handle);
+}
+int countedSeek(void* handle, int offset, signed char origin) {
+    originsSeen |= 1 << origin;
+    return fileSeek(handle, offset, origin);
+}
+int countedTell(void* handle) {
+    ++tells;
+    return fileTell(handle);
+}
+
+class SoundSystemTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        soundClose();
+        soundSetMasterVolume(FULL);
+    }
+
+    static void start(const char* driver) {
+        useAudioDriver(driver);
+        ASSERT_TRUE(soundInit(MIX_RATE, CHANNELS, 0));
+    }
+
+    static SoundStream* openStdio(const std::string& path) {
+        soundSetFileCallbacks(fileOpen, fileClose, fileRead, fileSeek, fileTell);
+        return soundStreamOpen(path.c_str(), 0, 0);
+    }
+
+    static void useCountingCallbacks() {
+        opens = closes = reads = tells = originsSeen = 0;
+        soundSetFileCallbacks(countedOpen, countedClose, countedRead, countedSeek, countedTell);
+    }
+
+    // Plays the track from a position for a while into SDL's disk driver and
+    // answers the peak of what would have been heard.
+    static int peakHeard(const std::string& track, uint32_t fromMs, int channelVolume, int masterVolume) {
+        const std::string heard = fixturePath("heard.raw");
+        useDiskOutput(heard);
+        EXPECT_TRUE(soundInit(MIX_RATE, CHANNELS, 0));
+        SoundStream* stream = openStdio(track);
+        EXPECT_NE(stream, nullptr);
+        soundSetChannelVolume(0, channelVolume);
+        soundSetMasterVolume(masterVolume);
+        soundStreamSetPosition(stream, fromMs);
+        soundStreamPlay(0, stream);
+        sleepMs(200);
+        soundClose();
+        return peakOfRawFile(heard);
+    }
+};
+
+TEST_F(SoundSystemTest, ReadsTheTrackOnlyThroughTheCallbacks) {
+    start("dummy");
+    useCountingCallbacks();
+    SoundStream* stream = soundStreamOpen(sweepTrack().c_str(), 0, 0);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(openedName, sweepTrack());
+    EXPECT_GT(reads, 0);
+    // The length probe seeks from the end and needs the absolute offset back.
+    EXPECT_TRUE(originsSeen & (1 << 2));
+    EXPECT_GT(tells, 0);
+    const int readsToOpen = reads;
+    soundStreamPlay(0, stream);
+    sleepMs(100);
+    EXPECT_GT(reads, readsToOpen);  // the decoder thread reads on
+    EXPECT_EQ(closes, 0);
+    soundClose();
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(SoundSystemTest, OpenFailsWithoutOutputFileOrMp3DataAndReleasesTheFile) {
+    useCountingCallbacks();
+    EXPECT_EQ(soundStreamOpen(sweepTrack().c_str(), 0, 0), nullptr);
+    EXPECT_EQ(opens, 0);
+    EXPECT_STRNE(soundLastError(), "");
+
+    start("dummy");
+    useCountingCallbacks();
+    EXPECT_EQ(soundStreamOpen(fixturePath("missing.mp3").c_str(), 0, 0), nullptr);
+    EXPECT_EQ(soundStreamOpen(textFile().c_str(), 0, 0), nullptr);
+    EXPECT_EQ(opens, 2);
+    EXPECT_EQ(closes, 1);  // the text file; the missing one never opened
+
+    soundSetFileCallbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(soundStreamOpen(sweepTrack().c_str(), 0, 0), nullptr);
+}
+
+TEST_F(SoundSystemTest, NullOrClosedStreamsAreRefusedHarmlessly) {
+    start("dummy");
+    SoundStream* stream = openStdio(sweepTrack());
+    ASSERT_NE(stream, nullptr);
+    soundClose();
+    for (SoundStream* dead : {static_cast<SoundStream*>(nullptr), stream}) {
+        EXPECT_EQ(soundStreamTimeMs(dead), 0u);
+        EXPECT_EQ(soundStreamPlay(0, dead), -1);
+        EXPECT_FALSE(soundStreamStop(dead));
+        EXPECT_FALSE(soundStreamSetPosition(dead, 1000));
+    }
+}
+
+TEST_F(SoundSystemTest, PositionStartsAtZeroGrowsSmoothlyAndFreezesWhileStopped) {
+    start("dummy");
+    SoundStream* stream = openStdio(sweepTrack());
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(soundStreamTimeMs(stream), 0u);
+    EXPECT_EQ(soundStreamPlay(0, stream), 0);
+    const std::vector<PositionSample> playing = watchPosition(stream, 400);
+    EXPECT_LE(playing.front().positionMs, 5u);
+    EXPECT_EQ(smoothnessFault(playing, SMOOTH_SLACK_MS), "");
+    const double wall = playing.back().wallMs;
+    EXPECT_GT(playing.back().positionMs, wall - LATE_MS);
+    EXPECT_LT(playing.back().positionMs, wall + EARLY_MS);
+
+    EXPECT_TRUE(soundStreamStop(stream));
+    const uint32_t stopped = soundStreamTimeMs(stream);
+    sleepMs(100);
+    EXPECT_EQ(soundStreamTimeMs(stream), stopped);
+
+    soundStreamPlay(0, stream);
+    const std::vector<PositionSample> resumed = watchPosition(stream, 200);
+    EXPECT_EQ(resumed.front().positionMs, stopped);
+    EXPECT_EQ(smoothnessFault(resumed, SMOOTH_SLACK_MS), "");
+    EXPECT_GT(resumed.back().positionMs, stopped + 200 - LATE_MS);
+}
+
+TEST_F(SoundSystemTest, PositionGoesOnInSilenceAfterTheLastSample) {
+    start("dummy");
+    SoundStream* stream = openStdio(shortTrack());
+    ASSERT_NE(stream, nullptr);
+    soundStreamPlay(0, stream);
+    const std::vector<PositionSample> samples = watchPosition(stream, 500);
+    EXPECT_EQ(smoothnessFault(samples, SMOOTH_SLACK_MS), "");
+    EXPECT_GT(samples.back().positionMs, 500 - LATE_MS);  // the track lasts 300 ms
+}
+
+TEST_F(SoundSystemTest, MovingThePositionPlaysTheMusicFoundThere) {
+    // The track is silent for its first 1.5 s.
+    EXPECT_LT(peakHeard(lateSweepTrack(), 0, FULL, FULL), FIXTURE_AMPLITUDE / 20);
+    EXPECT_GT(peakHeard(lateSweepTrack(), 2000, FULL, FULL), FIXTURE_AMPLITUDE / 2);
+
+    start("dummy");
+    SoundStream* stream = openStdio(sweepTrack());
+    soundStreamPlay(0, stream);
+    sleepMs(100);
+    EXPECT_TRUE(soundStreamSetPosition(stream, 2500));
+    EXPECT_GE(soundStreamTimeMs(stream), 2500u);
+    sleepMs(200);
+    EXPECT_GT(soundStreamTimeMs(stream), 2500 + 200 - LATE_MS);
+    // Past the end of the 3 s track the position goes on from where it was set.
+    EXPECT_TRUE(soundStreamSetPosition(stream, 10000));
+    sleepMs(200);
+    EXPECT_GT(soundStreamTimeMs(stream), 10000 + 200 - LATE_MS);
+}
+
+TEST_F(SoundSystemTest, VolumesScaleThePlaybackAndAreClampedThere) {
+    const double full = peakHeard(sweepTrack(), 0, FULL, FULL);
+    ASSERT_GT(full, FIXTURE_AMPLITUDE / 2);
+    // 306 plays as 255; with the master at 128 that is about half.
+    EXPECT_NEAR(peakHeard(sweepTrack(), 0, 306, 128) / full, 128.0 / FULL, 0.04);
+    EXPECT_EQ(peakHeard(sweepTrack(), 0, FULL, 0), 0);
+    EXPECT_EQ(peakHeard(sweepTrack(), 0, -20, FULL), 0);
+}
+
+TEST_F(SoundSystemTest, VolumeGettersAnswerWhatWasSet) {
+    EXPECT_FALSE(soundSetChannelVolume(0, 100));
+    EXPECT_EQ(soundChannelVolume(0), -1);
+    start("dummy");
+    EXPECT_EQ(soundChannelVolume(0), FULL);
+    EXPECT_TRUE(soundSetChannelVolume(CHANNELS - 1, 306));
+    EXPECT_EQ(soundChannelVolume(CHANNELS - 1), 306);
+    EXPECT_FALSE(soundSetChannelVolume(CHANNELS, 100));
+    EXPECT_FALSE(soundSetChannelVolume(-1, 100));
+    soundSetMasterVolume(-5);
+    EXPECT_EQ(soundMasterVolume(), -5);
+}
+
+TEST_F(SoundSystemTest, WithoutADeviceTheSilentOutputKeepsTimeByTheClock) {
+    testing::internal::CaptureStderr();
+    start("no-such-driver");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("audio: no audio device (", 0), 0u) << said;
+    EXPECT_NE(said.find("); playing in silence\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+
+    SoundStream* stream = openStdio(sweepTrack());
+    ASSERT_NE(stream, nullptr);
+    soundStreamPlay(0, stream);
+    const std::vector<PositionSample> samples = watchPosition(stream, 300);
+    EXPECT_EQ(smoothnessFault(samples, SMOOTH_SLACK_MS), "");
+    EXPECT_GT(samples.back().positionMs, 300 - LATE_MS);
+    EXPECT_LT(samples.back().positionMs, 300 + EARLY_MS);
+}
+
+TEST_F(SoundSystemTest, AStalledDeviceHandsOverToTheSilentOutputWithoutLosingTime) {
+    start("dummy");
+    SoundStream* stream = openStdio(sweepTrack());
+    ASSERT_NE(stream, nullptr);
+    soundStreamPlay(0, stream);
+    const std::vector<PositionSample> before = watchPosition(stream, 100);
+    // SDL numbers opened devices from 2; holding its lock keeps the callback out.
+    constexpr SDL_AudioDeviceID OUR_DEVICE = 2;
+    testing::internal::CaptureStderr();
+    SDL_LockAudioDevice(OUR_DEVICE);
+    std::vector<PositionSample> stalled = watchPosition(stream, 500);
+    SDL_UnlockAudioDevice(OUR_DEVICE);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "audio: audio device lost; playing in silence\n");
+    for (PositionSample& sample : stalled)
+        sample.wallMs += before.back().wallMs;
+    EXPECT_EQ(smoothnessFault(stalled, SMOOTH_SLACK_MS), "");
+    EXPECT_GE(stalled.front().positionMs, before.back().positionMs);
+    const double wall = stalled.back().wallMs;
+    EXPECT_GT(stalled.back().positionMs, wall - LATE_MS);
+    EXPECT_LT(stalled.back().positionMs, wall + EARLY_MS);
+}
+
+TEST(SoundOutputExit, AProcessThatNeverClosesTheOutputStillExitsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            useAudioDriver("dummy");
+            soundInit(MIX_RATE, CHANNELS, 0);
+            soundSetFileCallbacks(fileOpen, fileClose, fileRead, fileSeek, fileTell);
+            soundStreamPlay(0, soundStreamOpen(sweepTrack().c_str(), 0, 0));
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+// The window layer on SDL's offscreen driver: set-up stages, their undoing,
+// and the Escape protocol with real SDL events.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/gl_window.h"
+#include "platform/gl_window_faults.h"
+#include "platform/quit_request.h"
+
+namespace {
+
+const AppInfo APP{nullptr, "Pelmira 15 Advert"};
+
+std::vector<int32_t> undone() {
+    int32_t order[16];
+    int32_t count = undoneStages(order, 16);
+    return std::vector<int32_t>(order, order + count);
+}
+
+// The stages shutdown must undo after a failure at the given stage, in order:
+// the display mode first, then back to front.
+std::vector<int32_t> expectedUndo(int32_t failedAt) {
+    std::vector<int32_t> stages;
+    if (failedAt > STAGE_DISPLAY_MODE)
+        stages.push_back(STAGE_DISPLAY_MODE);
+    for (int32_t stage : {STAGE_MAKE_CURRENT, STAGE_CREATE_CONTEXT, STAGE_DEVICE_CONTEXT,
+                          STAGE_CREATE_WINDOW, STAGE_REGISTER_CLASS}) {
+        if (failedAt > stage)
+            stages.push_back(stage);
+    }
+    return stages;
+}
+
+class GlWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        escapePressed = false;
+        takeQuitRequest();
+    }
+    void TearDown() override { injectSetupFailure(0); }
+};
+
+TEST_F(GlWindowTest, CompleteSetUpGivesTheFixedStateAndUndoesEveryStage) {
+    DisplayConfig config;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP)) << lastWindowError();
+    EXPECT_EQ(config.status, SETUP_DONE);
+    EXPECT_NE(glGetString(GL_EXTENSIONS), nullptr);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    GLint depthFunc = 0, matrixMode = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLfloat clearDepth = 0;
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &clearDepth);
+    EXPECT_EQ(clearDepth, 1.0f);
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    // gluPerspective(45, 4/3, 0.01f, 10): f / aspect and f = cot(22.5 deg).
+    EXPECT_NEAR(projection[5], 2.41421356, 1e-5);
+    EXPECT_NEAR(projection[0], 2.41421356 * 0.75, 1e-5);
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window.window);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow), "Pelmira 15 Advert");
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_BORDERLESS);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+
+    window.shutdown(config, APP);
+    EXPECT_EQ(undone(), std::vector<int32_t>({2, 8, 7, 4, 3, 1}));
+    EXPECT_EQ(window.window, nullptr);
+    EXPECT_EQ(window.renderContext, nullptr);
+}
+
+TEST_F(GlWindowTest, FailureAtEachStageIsRecordedAndUndoneExactly) {
+    for (int32_t stage = STAGE_REGISTER_CLASS; stage <= STAGE_MAKE_CURRENT; ++stage) {
+        SCOPED_TRACE(stage);
+        injectSetupFailure(stage);
+        DisplayConfig config;
+        GlWindow window;
+        EXPECT_FALSE(window.init(config, APP));
+        EXPECT_EQ(config.status, stage);
+        window.shutdown(config, APP);
+        EXPECT_EQ(undone(), expectedUndo(stage));
+        EXPECT_EQ(window.renderContext, nullptr);
+        EXPECT_EQ(window.window, nullptr);
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "every stage undone";
+    }
+}
+
+TEST_F(GlWindowTest, WindowedSetUpNeverTouchesTheDisplayMode) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    EXPECT_FALSE(SDL_GetWindowFlags(static_cast<SDL_Window*>(window.window)) & SDL_WINDOW_FULLSCREEN);
+    window.shutdown(config, APP);
+    EXPECT_EQ(undone(), std::vector<int32_t>({8, 7, 4, 3, 1}));
+}
+
+TEST_F(GlWindowTest, MissingDisplayModeFailsStageTwo) {
+    DisplayConfig config;
+    config.modeWidth = 1023;
+    GlWindow window;
+    EXPECT_FALSE(window.init(config, APP));
+    EXPECT_EQ(config.status, STAGE_DISPLAY_MODE);
+    window.shutdown(config, APP);
+    EXPECT_EQ(undone(), std::vector<int32_t>({1}));
+}
+
+TEST_F(GlWindowTest, SecondInitReusesTheFirstPixelFormatRequest) {
+    DisplayConfig first;
+    GlWindow one;
+    ASSERT_TRUE(one.init(first, APP)) << first.status << " " << lastWindowError();
+    one.shutdown(first, APP);
+    const PixelFormatRequest filled = sharedPixelFormat;
+    ASSERT_TRUE(sharedPixelFormatFilled);
+
+    DisplayConfig second;
+    second.depthBits = 24;
+    second.colorBits = 16;
+    second.fullscreen = false;
+    GlWindow two;
+    ASSERT_TRUE(two.init(second, APP));
+    EXPECT_EQ(sharedPixelFormat.depthBits, filled.depthBits);
+    EXPECT_EQ(sharedPixelFormat.colorBits, filled.colorBits);
+    two.shutdown(second, APP);
+}
+
+void pressEscape() {
+    SDL_Event key = {};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_ESCAPE;
+    key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&key);
+}
+
+TEST_F(GlWindowTest, EscapeProtocol) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    window.pumpMessages();
+
+    pressEscape();
+    EXPECT_EQ(window.pumpMessages(), PUMP_ENDING) << "the first press asks for the ending";
+    EXPECT_TRUE(escapePressed);
+    pressEscape();
+    EXPECT_EQ(window.pumpMessages(), PUMP_QUIT) << "every later press quits";
+    pressEscape();
+    EXPECT_EQ(window.pumpMessages(), PUMP_QUIT);
+    EXPECT_EQ(window.pumpMessages(), 0u) << "the pump never waits and reports once";
+    window.shutdown(config, APP);
+}
+
+TEST_F(GlWindowTest, QuitAndEndingDrainedTogetherGiveThree) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    window.pumpMessages();
+    pressEscape();
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EQ(window.pumpMessages(), PUMP_QUIT | PUMP_ENDING);
+    window.shutdown(config, APP);
+}
+
+TEST_F(GlWindowTest, ClosingTheWindowPostsAQuitAndKeepsTheWindow) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    window.pumpMessages();
+    SDL_Event close = {};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(window.window));
+    SDL_PushEvent(&close);
+    EXPECT_EQ(window.pumpMessages(), PUMP_QUIT);
+    EXPECT_NE(window.window, nullptr);
+    window.shutdown(config, APP);
+}
+
+TEST_F(GlWindowTest, PostedQuitRequestReachesThePump) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    postQuitRequest();
+    EXPECT_EQ(window.pumpMessages() & PUMP_QUIT, PUMP_QUIT);
+    EXPECT_EQ(window.pumpMessages(), 0u);
+    window.shutdown(config, APP);
+}
+
+TEST(Factory, OnlyKindOneMakesAWindow) {
+    GlWindow* window = createGlWindow(1);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->window, nullptr);
+    delete window;
+    EXPECT_EQ(createGlWindow(0), nullptr);
+    EXPECT_EQ(createGlWindow(2), nullptr);
+}
+
+}  // namespace

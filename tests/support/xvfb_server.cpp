@@ -1,0 +1,107 @@
+#include "tests/support/xvfb_server.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+constexpr int START_TIMEOUT_MS = 10000;
+constexpr size_t XWD_HEADER_FIELDS = 25;
+
+uint32_t bigEndian(const uint8_t* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+}  // namespace
+
+int XvfbServer::serversStarted = 0;
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string waitForOutput(const std::string& command, int timeoutMs) {
+    const long long deadline = monotonicMs() + timeoutMs;
+    std::string output;
+    while ((output = shellOutput(command)).empty() && monotonicMs() < deadline)
+        sleepMs(50);
+    return output;
+}
+
+double litShare(const std::vector<uint32_t>& screen, int level) {
+    if (screen.empty())
+        return 0.0;
+    size_t lit = 0;
+    for (uint32_t pixel : screen) {
+        const int r = static_cast<int>(pixel >> 16 & 0xff), g = static_cast<int>(pixel >> 8 & 0xff),
+                  b = static_cast<int>(pixel & 0xff);
+        lit += r > level || g > level || b > level;
+    }
+    return static_cast<double>(lit) / static_cast<double>(screen.size());
+}
+
+XvfbServer::XvfbServer() : display_(":" + std::to_string(70 + (getpid() * 4 + serversStarted++) % 400)) {
+    char pattern[] = "/tmp/pelmira-xvfb-XXXXXX";
+    frameBufferDir_ = mkdtemp(pattern);
+    server_ = std::make_unique<ChildProcess>(
+        "/usr/bin/Xvfb",
+        std::vector<std::string>{display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-fbdir", frameBufferDir_},
+        std::vector<std::string>{}, "");
+    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+    const long long deadline = monotonicMs() + START_TIMEOUT_MS;
+    struct stat info;
+    while (stat(socket.c_str(), &info) != 0 && monotonicMs() < deadline)
+        sleepMs(20);
+}
+
+XvfbServer::~XvfbServer() {
+    server_->signal(SIGTERM);
+    server_->waitFor(3000);
+    shellOutput("rm -rf '" + frameBufferDir_ + "'");
+}
+
+std::string XvfbServer::xdotool(const std::string& arguments) const {
+    return shellOutput("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
+}
+
+std::string XvfbServer::waitForWindow(const std::string& name, int timeoutMs) const {
+    return waitForOutput("DISPLAY=" + display_ + " xwininfo -root -children 2>/dev/null | grep -F '\"" + name +
+                             "\"' | awk '{printf \"%s\", $1}'",
+                         timeoutMs);
+}
+
+// Xvfb keeps its screen as an XWD image in the -fbdir folder.
+std::vector<uint32_t> XvfbServer::grabScreen() const {
+    std::vector<uint32_t> screen;
+    FILE* file = std::fopen((frameBufferDir_ + "/Xvfb_screen0").c_str(), "rb");
+    if (file == nullptr)
+        return screen;
+    uint8_t header[XWD_HEADER_FIELDS * 4];
+    if (std::fread(header, 1, sizeof header, file) == sizeof header) {
+        const uint32_t headerSize = bigEndian(header + 0);
+        const uint32_t byteOrder = bigEndian(header + 7 * 4);
+        const uint32_t bitsPerPixel = bigEndian(header + 11 * 4);
+        const uint32_t bytesPerLine = bigEndian(header + 12 * 4);
+        const uint32_t colours = bigEndian(header + 19 * 4);
+        std::vector<uint8_t> row(bytesPerLine);
+        if (bitsPerPixel == 32 && bytesPerLine >= WIDTH * 4 &&
+            std::fseek(file, static_cast<long>(headerSize + colours * 12), SEEK_SET) == 0) {
+            screen.reserve(static_cast<size_t>(WIDTH) * HEIGHT);
+            for (int y = 0; y < HEIGHT && std::fread(row.data(), 1, row.size(), file) == row.size(); ++y) {
+                for (int x = 0; x < WIDTH; ++x) {
+                    const uint8_t* p = &row[static_cast<size_t>(x) * 4];
+                    screen.push_back(byteOrder == 0 ? (uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
+                                                    : (uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]));
+                }
+            }
+        }
+    }
+    std::fclose(file);
+    if (screen.size() != static_cast<size_t>(WIDTH) * HEIGHT)
+        screen.clear();
+    return screen;
+}

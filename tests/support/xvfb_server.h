@@ -1,0 +1,43 @@
+// A private X server at 1024 x 768 x 24 for the length of a test, with the
+// tools a test needs to drive it: find a window, send keys, grab the screen.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+
+class XvfbServer {
+public:
+    XvfbServer();
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // "DISPLAY=:N", for a child's environment.
+    std::string env() const { return "DISPLAY=" + display_; }
+    std::string xdotool(const std::string& arguments) const;
+    // The id of the top-level window of that exact name, once it exists.
+    // xwininfo, unlike xdotool, also matches names stored as UTF-8 (as SDL's
+    // message box stores them).
+    std::string waitForWindow(const std::string& name, int timeoutMs) const;
+
+    // The screen as 0xRRGGBB pixels, row 0 at the top; empty if unreadable.
+    std::vector<uint32_t> grabScreen() const;
+    static constexpr int WIDTH = 1024;
+    static constexpr int HEIGHT = 768;
+
+private:
+    static int serversStarted;
+    std::string display_;
+    std::string frameBufferDir_;
+    std::unique_ptr<ChildProcess> server_;
+};
+
+void sleepMs(int ms);
+// Polls a shell command until it prints something; answers what it printed.
+std::string waitForOutput(const std::string& command, int timeoutMs);
+// The share of pixels with any channel above the level, from 0 to 1.
+double litShare(const std::vector<uint32_t>& screen, int level);

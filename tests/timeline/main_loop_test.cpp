@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "audio/music_player.h"
+#include "platform/gl_window.h"
+#include "tests/timeline/fake_scenes.h"
+
+namespace {
+
+// A window that swaps nothing and answers scripted request bits, one per pump.
+class ScriptedWindow : public GlWindow {
+public:
+    std::deque<uint32_t> bits;
+    int swaps = 0;
+    int pumps = 0;
+    bool swapBuffers() override {
+        ++swaps;
+        return true;
+    }
+    uint32_t pumpMessages() override {
+        ++pumps;
+        if (bits.empty())
+            return 0;
+        uint32_t next = bits.front();
+        bits.pop_front();
+        return next;
+    }
+};
+
+// A clock that answers scripted times; the last one repeats.
+class ScriptedPlayer : public MusicPlayer {
+public:
+    std::deque<uint32_t> times;
+    uint32_t timeMs() override {
+        uint32_t now = times.front();
+        if (times.size() > 1)
+            times.pop_front();
+        return now;
+    }
+};
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetTimeline(); }
+    void TearDown() override { resetTimeline(); }
+    void run() { runMainLoop(window, player, FAKE_FACTORY); }
+    ScriptedWindow window;
+    ScriptedPlayer player;
+};
+
+TEST_F(MainLoopTest, RunsUntilTheFrameAtTheShowsEnd) {
+    // t0, then one time per frame.
+    player.times = {0, 0, 100, 172999, SHOW_END_MS, 174000};
+    run();
+    EXPECT_EQ(window.swaps, 4) << "the frame that reaches 173000 is still drawn";
+    EXPECT_EQ(sceneCalls().back().what, "destroy");
+}
+
+TEST_F(MainLoopTest, StartAtOrPastTheEndOnlyBuildsAndDestroys) {
+    player.times = {SHOW_END_MS};
+    run();
+    EXPECT_EQ(window.swaps, 0);
+    int inits = 0, destroys = 0, renders = 0;
+    for (const SceneCall& call : sceneCalls()) {
+        inits += call.what == "init";
+        destroys += call.what == "destroy";
+        renders += call.what == "render";
+    }
+    EXPECT_EQ(inits, SCENE_SLOT_COUNT);
+    EXPECT_EQ(destroys, SCENE_SLOT_COUNT);
+    EXPECT_EQ(renders, 0);
+}
+
+TEST_F(MainLoopTest, QuitEndsTheLoopBeforeTheNextFrame) {
+    player.times = {0, 10, 20, 30, 40};
+    window.bits = {0, PUMP_QUIT};
+    run();
+    EXPECT_EQ(window.swaps, 2);
+}
+
+TEST_F(MainLoopTest, EscapeDuringTheTitleKeepsTheEndingLast) {
+    // The request is seen in the frame at 5000; the fade runs (5000, 7500],
+    // the logo (7500, 21500].
+    player.times = {0, 0, 5000, 6000, 12000, 12016, 13000};
+    window.bits = {0, PUMP_ENDING, 0, 0, 0, PUMP_QUIT};
+    run();
+    EXPECT_EQ(sceneTimeline.sceneSlots, nullptr);
+    // Order of rendering in the last frame (13000): the five flagged rows in
+    // front, the title (its window over) skipped, the logo last.
+    std::vector<uint32_t> lastFrame;
+    for (auto it = sceneCalls().rbegin(); it != sceneCalls().rend(); ++it) {
+        if (it->what == "destroy")
+            continue;
+        if (it->what != "render")
+            break;
+        lastFrame.insert(lastFrame.begin(), it->type);
+        if (lastFrame.size() == 6)
+            break;
+    }
+    EXPECT_EQ(lastFrame, std::vector<uint32_t>({4, 1, 5, 9, 3, LOGO_TYPE}));
+}
+
+TEST_F(MainLoopTest, EndingScenesAreRetimedFromTheRequest) {
+    player.times = {0, 0, 60000, 61250, 62500, 62501, 75799};
+    window.bits = {0, PUMP_ENDING, 0, 0, 0, PUMP_QUIT};
+    run();
+    std::vector<SceneCall> fade, logo;
+    for (const SceneCall& call : sceneCalls()) {
+        if (call.what != "render")
+            continue;
+        if (call.type == FAKE_FADE_TYPE)
+            fade.push_back(call);
+        if (call.type == LOGO_TYPE)
+            logo.push_back(call);
+    }
+    ASSERT_EQ(fade.size(), 2u);
+    EXPECT_FLOAT_EQ(fade[0].progress, 0.5f);
+    EXPECT_FLOAT_EQ(fade[1].progress, 1.0f);
+    ASSERT_EQ(logo.size(), 2u);
+    EXPECT_FLOAT_EQ(logo[0].progress, 1.0f / 14000.0f);
+    EXPECT_FLOAT_EQ(logo[1].progress, 13299.0f / 14000.0f);
+}
+
+TEST_F(MainLoopTest, QuitAndEndingInOnePumpStillRetimeTheEnding) {
+    player.times = {0, 0, 100};
+    window.bits = {0, PUMP_QUIT | PUMP_ENDING};
+    run();
+    EXPECT_EQ(window.swaps, 2) << "no frame after the quit";
+    std::vector<uint32_t> endingStarts;
+    for (const SceneCall& call : sceneCalls()) {
+        if (call.what == "destroy" && (call.type == FAKE_FADE_TYPE || call.type == LOGO_TYPE))
+            endingStarts.push_back(call.start);
+    }
+    EXPECT_EQ(endingStarts, std::vector<uint32_t>({100, 2600}));
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+// The scene timeline: the scene table, the eight scene slots, activation by
+// music time, the frame pass and the main loop.
+#pragma once
+
+#include <cstdint>
+
+#include "timeline/scene.h"
+
+class GlWindow;
+class MusicPlayer;
+
+struct SceneTableEntry {
+    uint32_t startMs;
+    uint32_t endMs;
+    uint16_t type;
+    uint16_t flags;
+};
+
+constexpr int SCENE_TABLE_ROWS = 6;
+constexpr int SCENE_SLOT_COUNT = 8;
+constexpr int FADE_SLOT = 6;
+constexpr int LOGO_SLOT = 7;
+constexpr uint32_t SHOW_END_MS = 173000;
+constexpr uint32_t LOGO_TYPE = 8;
+
+extern const SceneTableEntry SCENE_TABLE[SCENE_TABLE_ROWS];
+
+// Makes the scene of a table type (null for a type without a kind) and the
+// fade of the ending; the show uses the scene kinds of scenes/.
+struct SceneFactory {
+    Scene* (*ofType)(uint32_t type);
+    Scene* (*fade)();
+};
+
+// Process-wide timeline state, zero at process start.
+struct SceneTimeline {
+    Scene** sceneSlots = nullptr;
+    Scene* activeList = nullptr;
+    int32_t activationCursor = 0;
+    uint32_t previousFrameTime = 0;
+};
+extern SceneTimeline sceneTimeline;
+
+void appendScene(Scene* scene, Scene*& list);
+void pushScene(Scene* scene, Scene*& list);
+Scene* unlinkFinished(Scene* head);
+void activateDue(uint32_t now);
+void buildScenes(const SceneFactory& factory);
+void renderFrame(uint32_t now);
+void destroyScenes();
+
+// Runs the show until a quit request or the frame at SHOW_END_MS; the music
+// is already playing. Returns after destroyScenes().
+void runMainLoop(GlWindow& window, MusicPlayer& player, const SceneFactory& factory);
