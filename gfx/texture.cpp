@@ -1,0 +1,161 @@
+// Texture: PNG pixels, their OpenGL names by slot, and the emboss pair.
+//
+// A Texture whose load failed has no pixels; its owner calls upload and
+// makeBumpPair regardless, so both then make 1x1 images that draw nothing:
+// slots 10 and 11 transparent black, slot 1 transparent black and slot 2 its
+// inverse, whose product in the first emboss pass is black.
+#include "gfx/texture.h"
+
+#include <GL/gl.h>
+
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "gfx/png_decoder.h"
+
+namespace {
+
+// Pictures exactly this high are split into an upper and a lower texture.
+constexpr uint32_t SPLIT_PICTURE_HEIGHT = 768;
+constexpr uint32_t UPPER_PART_HEIGHT = 512;
+constexpr uint32_t LOWER_PART_HEIGHT = SPLIT_PICTURE_HEIGHT - UPPER_PART_HEIGHT;
+constexpr GLsizei PICTURE_PART_COUNT = 2;  // slots 10 and 11, made by one call
+
+// The one kind createTexture knows.
+constexpr int TEXTURE_KIND = 1;
+
+constexpr GLint TEXTURE_COMPONENTS = 4;
+constexpr size_t RGBA_BYTES = 4;
+constexpr uint8_t BYTE_MAX = 255;
+
+// Emboss contrast: grey values are stretched about mid grey, then clamped.
+constexpr float MID_GREY = 128.0f;
+constexpr float STRETCH_MIN = -128.0f;
+constexpr float STRETCH_MAX = 127.0f;
+
+// What a Texture without pixels uploads in every slot it fills.
+constexpr uint32_t STAND_IN_SIZE = 1;
+constexpr uint8_t TRANSPARENT_BLACK[RGBA_BYTES] = {0, 0, 0, 0};
+
+void defineImage(GLuint name, GLint filter, uint32_t width, uint32_t height, const uint8_t* data) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexImage2D(GL_TEXTURE_2D, 0, TEXTURE_COMPONENTS, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
+}
+
+// A fresh name in the slot, with one image; a name the slot held is deleted
+// first rather than leaked.
+void fillSlot(uint32_t* names, int slot, uint32_t width, uint32_t height, const uint8_t* data) {
+    if (names[slot] != 0)
+        glDeleteTextures(1, &names[slot]);
+    glGenTextures(1, &names[slot]);
+    defineImage(names[slot], GL_LINEAR, width, height, data);
+}
+
+void stretchGrey(uint8_t* rgba, size_t count, float contrast) {
+    for (size_t i = 0; i < count; ++i, rgba += RGBA_BYTES) {
+        int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
+        float x = (static_cast<float>(grey) - MID_GREY) * contrast;
+        if (x < STRETCH_MIN)
+            x = STRETCH_MIN;
+        if (x > STRETCH_MAX)
+            x = STRETCH_MAX;
+        rgba[0] = rgba[1] = rgba[2] = static_cast<uint8_t>(static_cast<int>(x + MID_GREY));
+    }
+}
+
+void invert(uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<uint8_t>(BYTE_MAX - bytes[i]);
+}
+
+}  // namespace
+
+void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
+    freePixels();
+    DecodedPng picture;
+    std::string reason;
+    if (!decodePng(path, alphaFromBrightness, picture, reason)) {
+        std::fprintf(stderr, "png: %s: %s\n", path, reason.c_str());
+        // No pixels, no size: upload and makeBumpPair then fall back to 1x1 images.
+        width = height = 0;
+        bitDepth = colorType = 0;
+        return;
+    }
+    width = picture.width;
+    height = picture.height;
+    bitDepth = picture.bitDepth;
+    colorType = picture.colorType;
+    pixels = picture.pixels.release();
+}
+
+void Texture::upload() {
+    deleteGlTextures();
+    names = new uint32_t[TEXTURE_SLOT_COUNT]();
+    if (pixels == nullptr) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        return;
+    }
+    if (height == SPLIT_PICTURE_HEIGHT) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, width, UPPER_PART_HEIGHT, pixels);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, width, LOWER_PART_HEIGHT,
+                    pixels + size_t{width} * UPPER_PART_HEIGHT * RGBA_BYTES);
+        return;
+    }
+    glGenTextures(1, &names[TEXTURE_SLOT_PICTURE]);
+    defineImage(names[TEXTURE_SLOT_PICTURE], GL_LINEAR, width, height, pixels);
+}
+
+void Texture::deleteGlTextures() {
+    if (names == nullptr)
+        return;
+    for (int slot : {TEXTURE_SLOT_PICTURE, TEXTURE_SLOT_PICTURE_LOWER, TEXTURE_SLOT_BUMP,
+                     TEXTURE_SLOT_BUMP_INVERTED})
+        if (names[slot] != 0)
+            glDeleteTextures(1, &names[slot]);
+    delete[] names;
+    names = nullptr;
+}
+
+void Texture::freePixels() {
+    delete[] pixels;
+    pixels = nullptr;
+}
+
+// Keeps its place among the operations; nothing calls it.
+void Texture::prepare(int32_t) {}
+
+void Texture::makeBumpPair(float contrast) {
+    assert(names != nullptr && "makeBumpPair needs upload first");
+    if (pixels == nullptr) {
+        uint8_t texel[RGBA_BYTES];
+        std::memcpy(texel, TRANSPARENT_BLACK, sizeof texel);
+        fillSlot(names, TEXTURE_SLOT_BUMP, STAND_IN_SIZE, STAND_IN_SIZE, texel);
+        invert(texel, sizeof texel);
+        fillSlot(names, TEXTURE_SLOT_BUMP_INVERTED, STAND_IN_SIZE, STAND_IN_SIZE, texel);
+        return;
+    }
+    size_t count = size_t{width} * height;
+    stretchGrey(pixels, count, contrast);
+    fillSlot(names, TEXTURE_SLOT_BUMP, width, height, pixels);
+    invert(pixels, count * RGBA_BYTES);
+    fillSlot(names, TEXTURE_SLOT_BUMP_INVERTED, width, height, pixels);
+}
+
+void Texture::bind(int32_t slot) {
+    assert(names != nullptr && slot >= 0 && slot < TEXTURE_SLOT_COUNT);
+    glBindTexture(GL_TEXTURE_2D, names[slot]);
+}
+
+Texture* createTexture(int kind) {
+    return kind == TEXTURE_KIND ? new Texture : nullptr;
+}

@@ -1,0 +1,38 @@
+// Pictures as OpenGL textures: a PNG file decoded into 8-bit RGBA pixels,
+// uploaded into texture names kept in slots, bound by slot while drawing.
+#pragma once
+
+#include <cstdint>
+
+// Slots of Texture::names that are ever filled.
+constexpr int TEXTURE_SLOT_BUMP = 1;           // grey, contrast-stretched copy
+constexpr int TEXTURE_SLOT_BUMP_INVERTED = 2;  // inverted copy of slot 1
+constexpr int TEXTURE_SLOT_PICTURE = 10;       // the picture, or its rows 0 to 511
+constexpr int TEXTURE_SLOT_PICTURE_LOWER = 11; // rows 512 to 767 of a 768-row picture
+constexpr int TEXTURE_SLOT_COUNT = 20;
+
+class Texture {
+public:
+    virtual ~Texture() = default;
+
+    // Decodes the file into pixels; alphaFromBrightness bit 0 derives alpha
+    // from brightness for pictures without their own. A file that cannot be
+    // read leaves no pixels and says why in one line on stderr.
+    virtual void loadPng(const char* path, int32_t alphaFromBrightness);
+    virtual void upload();
+    virtual void deleteGlTextures();
+    virtual void freePixels();
+    virtual void prepare(int32_t value);
+    virtual void makeBumpPair(float contrast);
+    virtual void bind(int32_t slot);
+
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int32_t bitDepth = 0;
+    int32_t colorType = 0;
+    uint8_t* pixels = nullptr;  // width * height * 4 bytes, RGBA, row 0 at the top
+    uint32_t* names = nullptr;  // TEXTURE_SLOT_COUNT texture names, 0 for none
+};
+
+// Kind 1 gives a new Texture; any other kind gives null.
+Texture* createTexture(int kind);

@@ -1,0 +1,17 @@
+// The three full-screen pictures, 1024 x 768: the title card, the background
+// behind the main part of the show, and the makers' logo.
+#pragma once
+
+#include "tools/pictures/canvas.h"
+#include "tools/pictures/lettering.h"
+
+constexpr int SCREEN_WIDTH = 1024;
+constexpr int SCREEN_HEIGHT = 768;
+
+// Light on black: the show blends it with alpha taken from brightness, so
+// black is the empty ground.
+Canvas drawTitle(const Lettering& lettering);
+// Opaque; calm and dark where the meshes, text slides and credits are drawn.
+Canvas drawBackground(const Lettering& lettering);
+// Light on black, blended like the title.
+Canvas drawLogo(const Lettering& lettering);
