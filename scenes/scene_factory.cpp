@@ -13,10 +13,10 @@ constexpr SceneConstructor KIND_OF_TYPE[] = {
     nullptr,  // 2
     nullptr,  // 3
     nullptr,  // 4
-    nullptr,  // 5
+    newBackgroundScene,  // 5
     nullptr,  // 6
-    nullptr,  // 7
-    nullptr,  // 8
+    newTitleScene,  // 7
+    newLogoScene,  // 8
     nullptr,  // 9
 };
 
@@ -27,12 +27,9 @@ Scene* sceneOfType(uint32_t type) {
     return KIND_OF_TYPE[type]();
 }
 
-// The scene kinds arrive one by one; until the fade does, the ending slot stays empty.
-Scene* noFade() { return nullptr; }
-
 }  // namespace
 
 const SceneFactory& showSceneFactory() {
-    static const SceneFactory factory{sceneOfType, noFade};
+    static const SceneFactory factory{sceneOfType, newFadeScene};
     return factory;
 }

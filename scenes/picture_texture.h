@@ -1,0 +1,15 @@
+// How the image and text scenes get and give back their pictures.
+#pragma once
+
+#include <memory>
+
+#include "gfx/texture.h"
+
+// Creates a texture, reads the picture (alpha derived from brightness where
+// the file has no alpha of its own) and uploads it. A file that cannot be
+// read still gives a texture that binds and draws (nothing visible).
+std::unique_ptr<Texture> loadPictureTexture(const char* path);
+
+// Frees the pixels and texture names and deletes the texture; nothing
+// happens when there is none.
+void releasePictureTexture(std::unique_ptr<Texture>& texture);

@@ -1,0 +1,196 @@
+#include "scenes/picture_scene.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "platform/quit_request.h"
+#include "scenes/screen_quad.h"
+#include "tests/image_scenes/scene_fixtures.h"
+
+namespace {
+
+constexpr int PICTURE_WIDTH = 1024;
+constexpr int PICTURE_HEIGHT = 768;
+constexpr int UPPER_ROWS = 512;
+constexpr int BLOCK = 32;
+constexpr Rgba EARLIER_DRAWING = {200, 30, 30, 255};
+
+// Blocks of distinct colour and alpha, alpha 0 included.
+Rgba blockColour(int bx, int by) {
+    return {uint8_t(bx * 37 % 256), uint8_t((by * 53 + 17) % 256), uint8_t((bx + by) * 29 % 256),
+            uint8_t((bx * 7 + by * 13) * 11 % 256)};
+}
+
+Picture blockPicture() {
+    Picture picture(PICTURE_WIDTH, PICTURE_HEIGHT, Rgba{});
+    for (int y = 0; y < PICTURE_HEIGHT; ++y)
+        for (int x = 0; x < PICTURE_WIDTH; ++x)
+            picture.at(x, y) = blockColour(x / BLOCK, y / BLOCK);
+    return picture;
+}
+
+// View-space y of a picture row on the full-screen quad: rows 0 to 512 span
+// the upper quad, rows 512 to 768 the lower one.
+float quadY(int row) {
+    if (row <= UPPER_ROWS)
+        return SCREEN_QUAD_HALF_HEIGHT -
+               (SCREEN_QUAD_HALF_HEIGHT - SCREEN_QUAD_SPLIT_Y) * float(row) / UPPER_ROWS;
+    return SCREEN_QUAD_SPLIT_Y - (SCREEN_QUAD_SPLIT_Y + SCREEN_QUAD_HALF_HEIGHT) *
+                                     float(row - UPPER_ROWS) / (PICTURE_HEIGHT - UPPER_ROWS);
+}
+
+float quadX(int column) {
+    return -SCREEN_QUAD_HALF_WIDTH + 2.0f * SCREEN_QUAD_HALF_WIDTH * float(column) / PICTURE_WIDTH;
+}
+
+// Over black, four copies at colour alpha 0.99 leave c x (1 - (1 - 0.99 x ta)^4).
+int compounded(uint8_t channel, uint8_t texelAlpha) {
+    const double kept = std::pow(1.0 - 0.99 * texelAlpha / 255.0, 4);
+    return int(std::lround(channel * (1.0 - kept)));
+}
+
+// Every pixel that shows one block alone holds that block's compounded colour.
+// Each of the four passes blends in 8 bits; on llvmpipe their rounding adds
+// up to 3 levels at low texel alphas.
+constexpr int FOUR_PASS_TOLERANCE = 3;
+
+void expectCompoundedBlocks(const Frame& frame) {
+    for (int by = 0; by < PICTURE_HEIGHT / BLOCK; ++by) {
+        for (int bx = 0; bx < PICTURE_WIDTH / BLOCK; ++bx) {
+            const PixelRect rect = projectRect(quadX(bx * BLOCK), quadY(by * BLOCK),
+                                               quadX((bx + 1) * BLOCK), quadY((by + 1) * BLOCK),
+                                               SCREEN_QUAD_Z, 1);
+            const Rgba c = blockColour(bx, by);
+            const std::string bad = frame.mismatchesWithin(rect, [&](int, int, uint32_t pixel) {
+                return nearColour(pixel, compounded(c.r, c.a), compounded(c.g, c.a),
+                                  compounded(c.b, c.a), FOUR_PASS_TOLERANCE);
+            });
+            ASSERT_EQ(bad, "") << "block " << bx << ", " << by;
+        }
+    }
+}
+
+bool isBlack(int, int, uint32_t pixel) {
+    return nearColour(pixel, 0, 0, 0, 0);
+}
+
+template <class Kind>
+std::unique_ptr<Kind> initialised() {
+    auto scene = std::make_unique<Kind>();
+    scene->init();
+    return scene;
+}
+
+TEST(PictureFade, TentsRiseToTheLimitAndFallBackToZero) {
+    EXPECT_FLOAT_EQ(titleFadeAlpha(0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(titleFadeAlpha(0.5f), 0.99f);
+    EXPECT_FLOAT_EQ(titleFadeAlpha(1.0f), 0.0f);
+    EXPECT_FLOAT_EQ(titleFadeAlpha(0.125f), 0.5f);
+    EXPECT_FLOAT_EQ(logoFadeAlpha(0.5f), 0.99f);
+    EXPECT_FLOAT_EQ(logoFadeAlpha(1.0f), 0.0f);
+    EXPECT_FLOAT_EQ(logoFadeAlpha(0.0625f), 0.5f);
+    EXPECT_NEAR(logoFadeAlpha(0.95f), 0.4f, 1e-6f);
+}
+
+using PictureSceneTest = SceneRenderTest;
+
+TEST_F(PictureSceneTest, TitleAtItsPeakCompoundsFourCopiesOverAClearedFrame) {
+    ASSERT_TRUE(writePicture("data/pelmira.png", blockPicture()));
+    auto title = initialised<TitleScene>();
+    glDisable(GL_DEPTH_TEST);  // as the window set-up leaves it for the first frame
+    fillFrame(EARLIER_DRAWING);
+    title->render(0.5f, 0.0f);
+    expectSceneLeftStandardState();
+    expectCompoundedBlocks(Frame(gl));
+    title->destroy();
+}
+
+TEST_F(PictureSceneTest, TitleIsBlackAtBothEndsOfItsWindow) {
+    ASSERT_TRUE(writePicture("data/pelmira.png", blockPicture()));
+    auto title = initialised<TitleScene>();
+    for (float progress : {0.0f, 1.0f}) {
+        fillFrame(EARLIER_DRAWING);
+        title->render(progress, 0.0f);
+        expectSceneLeftStandardState();
+        EXPECT_EQ(Frame(gl).mismatches(isBlack), "") << "progress " << progress;
+    }
+    title->destroy();
+}
+
+TEST_F(PictureSceneTest, LogoAtItsPeakCompoundsFourCopiesOverAClearedFrame) {
+    ASSERT_TRUE(writePicture("data/drosk_logo.png", blockPicture()));
+    auto logo = initialised<LogoScene>();
+    fillFrame(EARLIER_DRAWING);
+    logo->render(0.5f, 0.0f);
+    expectSceneLeftStandardState();
+    expectCompoundedBlocks(Frame(gl));
+    logo->destroy();
+}
+
+TEST_F(PictureSceneTest, LogoPostsOneQuitRequestOnceProgressPassesTheLimit) {
+    auto logo = initialised<LogoScene>();
+    takeQuitRequest();
+    EXPECT_FALSE(logo->quitPosted);
+    for (float progress : {0.5f, 0.9f, LOGO_QUIT_PROGRESS}) {
+        logo->render(progress, 0.0f);
+        EXPECT_FALSE(takeQuitRequest()) << "progress " << progress;
+    }
+    logo->render(std::nextafter(LOGO_QUIT_PROGRESS, 1.0f), 0.0f);
+    EXPECT_TRUE(takeQuitRequest());
+    EXPECT_TRUE(logo->quitPosted);
+    for (float progress : {0.96f, 0.99f, 1.0f}) {
+        logo->render(progress, 0.0f);
+        EXPECT_FALSE(takeQuitRequest()) << "progress " << progress;
+    }
+    expectSceneLeftStandardState();
+    logo->destroy();
+}
+
+TEST_F(PictureSceneTest, BackgroundCoversTheFrameBehindNearerGeometry) {
+    constexpr Rgba UPPER = {10, 200, 30, 255};
+    constexpr Rgba LOWER = {250, 120, 5, 255};
+    constexpr float NEAR_Z = -5.0f;
+    constexpr float NEAR_HALF = 1.0f;
+    Picture picture(PICTURE_WIDTH, PICTURE_HEIGHT, UPPER);
+    for (int y = UPPER_ROWS; y < PICTURE_HEIGHT; ++y)
+        for (int x = 0; x < PICTURE_WIDTH; ++x)
+            picture.at(x, y) = LOWER;
+    ASSERT_TRUE(writePicture("data/orvek_new.png", picture));
+    auto background = initialised<BackgroundScene>();
+
+    fillFrame(Rgba{});
+    glEnable(GL_DEPTH_TEST);
+    glColor4ub(EARLIER_DRAWING.r, EARLIER_DRAWING.g, EARLIER_DRAWING.b, 255);
+    glBegin(GL_QUADS);
+    glVertex3f(-NEAR_HALF, NEAR_HALF, NEAR_Z);
+    glVertex3f(NEAR_HALF, NEAR_HALF, NEAR_Z);
+    glVertex3f(NEAR_HALF, -NEAR_HALF, NEAR_Z);
+    glVertex3f(-NEAR_HALF, -NEAR_HALF, NEAR_Z);
+    glEnd();
+    background->render(0.5f, 0.0f);
+    expectSceneLeftStandardState();
+
+    const PixelRect nearQuad = projectRect(-NEAR_HALF, NEAR_HALF, NEAR_HALF, -NEAR_HALF, NEAR_Z, 1);
+    const PixelRect aroundNearQuad =
+        projectRect(-NEAR_HALF, NEAR_HALF, NEAR_HALF, -NEAR_HALF, NEAR_Z, -1);
+    const PixelRect upperHalf = projectRect(-SCREEN_QUAD_HALF_WIDTH, SCREEN_QUAD_HALF_HEIGHT,
+                                            SCREEN_QUAD_HALF_WIDTH, SCREEN_QUAD_SPLIT_Y,
+                                            SCREEN_QUAD_Z, 0);
+    const auto is = [](uint32_t pixel, Rgba c) { return nearColour(pixel, c.r, c.g, c.b, 0); };
+    EXPECT_EQ(Frame(gl).mismatches([&](int x, int y, uint32_t pixel) {
+        if (nearQuad.contains(x, y))
+            return is(pixel, EARLIER_DRAWING);
+        if (aroundNearQuad.contains(x, y))
+            return true;
+        // The nearest-filtered seam may round either way on its own row.
+        if (std::abs(y - upperHalf.bottom) <= 1)
+            return is(pixel, UPPER) || is(pixel, LOWER);
+        return is(pixel, y > upperHalf.bottom ? UPPER : LOWER);
+    }), "");
+    background->destroy();
+}
+
+}  // namespace
