@@ -9,10 +9,10 @@ using SceneConstructor = Scene* (*)();
 // Index: the scene table's type number; null where a type has no kind.
 constexpr SceneConstructor KIND_OF_TYPE[] = {
     nullptr,  // 0
-    nullptr,  // 1
+    newSphereScene,  // 1
     nullptr,  // 2
     nullptr,  // 3
-    nullptr,  // 4
+    newTubeScene,  // 4
     newBackgroundScene,  // 5
     nullptr,  // 6
     newTitleScene,  // 7

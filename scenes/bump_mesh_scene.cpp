@@ -1,0 +1,337 @@
+#include "scenes/bump_mesh_scene.h"
+
+#include <cmath>
+
+#include "platform/gl_loader.h"
+
+namespace {
+
+const char* const BUMP_TEXTURE_FILE = "data/texture_bump.png";
+constexpr int32_t ALPHA_FROM_BRIGHTNESS = 1;
+constexpr float BUMP_CONTRAST = 3.5f;
+
+constexpr int MATRIX_FLOATS = 16;
+
+// Every unit of progress is two half cycles; one of each pair is the kind's.
+constexpr double HALF_CYCLES_PER_PROGRESS = 2.0;
+constexpr double HALF_CYCLE_PERIOD = 2.0;
+
+// f = SLIDE_DEPTH - SLIDE_DEPTH * (|u - SLIDE_MIDDLE| * 2)^SLIDE_STEEPNESS
+constexpr double SLIDE_DEPTH = 1.5;
+constexpr double SLIDE_MIDDLE = 0.5;
+constexpr double SLIDE_STEEPNESS = 32.0;
+
+// The letterbox band of the 1024 x 768 frame.
+constexpr GLint BAND_X = 0;
+constexpr GLint BAND_Y = 128;
+constexpr GLsizei BAND_WIDTH = 1024;
+constexpr GLsizei BAND_HEIGHT = 512;
+
+constexpr double EMBOSS_SCALE = 0.01f;  // the single-precision constant, widened
+
+constexpr GLfloat LIGHT_W = 1.0f;  // a positional light
+constexpr GLfloat AMBIENT_COLOUR[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLubyte COLOUR_PASS_GREY = 255;
+constexpr GLubyte COLOUR_PASS_ALPHA = 128;
+
+// The tangents of a grid vertex: tA towards a neighbour in its row, tB in its
+// column; the edges of the grid look forward where the interior looks back,
+// and the cross product turns with them so that N keeps one orientation.
+// Index: [first row][first column].
+struct GridRegion {
+    int32_t columnStep;  // tA = norm(P - P(row, column + columnStep))
+    int32_t rowStep;     // tB = norm(P - P(row + rowStep, column))
+    double crossSign;    // N = crossSign * normalSign * (tB x tA)
+};
+constexpr GridRegion GRID_REGIONS[2][2] = {
+    {{-1, -1, 1.0}, {1, -1, -1.0}},
+    {{-1, 1, -1.0}, {1, 1, 1.0}},
+};
+
+constexpr int CELL_CORNERS = 6;
+
+// The two tangents of a vertex side by side, tA in lane 0 and tB in lane 1,
+// so that the divider works on both at once; each lane is the same IEEE
+// arithmetic as a lone double.
+typedef double TangentPair __attribute__((vector_size(2 * sizeof(double))));
+
+// (P - Q) / |P - Q| for the two neighbours Q; zero where P and Q coincide.
+void unitTangents(const float p[3], const float q0[3], const float q1[3], TangentPair t[3]) {
+    TangentPair d[3];
+    for (int i = 0; i < 3; ++i)
+        d[i] = TangentPair{double{p[i]} - q0[i], double{p[i]} - q1[i]};
+    const TangentPair squares = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const TangentPair length = {squares[0] > 0.0 ? std::sqrt(squares[0]) : 1.0,
+                                squares[1] > 0.0 ? std::sqrt(squares[1]) : 1.0};
+    const TangentPair zero = {0.0, 0.0};
+    for (int i = 0; i < 3; ++i)
+        t[i] = squares > zero ? d[i] / length : zero;
+}
+
+// Inlined into the sweep over the mesh: a call per vertex costs more than
+// the arithmetic around it.
+inline void shade(MeshVertex& vertex, const TangentPair t[3], double sign,
+                  const float lightPos[3], double threshold) {
+    // N = sign * (tB x tA), lane 1 crossed with lane 0.
+    const double n[3] = {
+        sign * (t[1][1] * t[2][0] - t[2][1] * t[1][0]),
+        sign * (t[2][1] * t[0][0] - t[0][1] * t[2][0]),
+        sign * (t[0][1] * t[1][0] - t[1][1] * t[0][0]),
+    };
+    double stored[3];
+    for (int i = 0; i < 3; ++i) {
+        vertex.normal[i] = static_cast<float>(n[i]);
+        stored[i] = vertex.normal[i];
+    }
+    const float* p = vertex.position;
+    const double d[3] = {double{p[0]} - lightPos[0], double{p[1]} - lightPos[1], double{p[2]} - lightPos[2]};
+    const double squares = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    TangentPair offset = {0.0, 0.0};
+    if (d[0] * stored[0] + d[1] * stored[1] + d[2] * stored[2] < threshold && squares > 0.0) {
+        const double length = std::sqrt(squares);
+        const TangentPair lxy = TangentPair{d[0], d[1]} / length;
+        const double lz = d[2] / length;
+        offset = EMBOSS_SCALE * (lxy[0] * t[0] + lxy[1] * t[1] + lz * t[2]);
+    }
+    vertex.embossOffset[0] = static_cast<float>(offset[0]);
+    vertex.embossOffset[1] = static_cast<float>(offset[1]);
+}
+
+// The triangle list: every cell of every face, row by row.
+template <typename Visit>
+void forEachCell(const BumpMeshKind& kind, Visit visit) {
+    for (int32_t i = 0; i < kind.faceCount; ++i) {
+        const MeshFace& face = kind.faces[i];
+        for (int32_t row = 0; row + 1 < kind.rows; ++row) {
+            for (int32_t column = 0; column + 1 < kind.columns; ++column) {
+                int32_t corners[CELL_CORNERS];
+                cellCorners(face, kind.columns, row, column, corners);
+                visit(face, corners);
+            }
+        }
+    }
+}
+
+void applyTransform(const MeshTransform& transform, float u, float f) {
+    glTranslatef(transform.shift[0] + transform.slideSign * f, transform.shift[1], transform.shift[2]);
+    for (int32_t i = 0; i < transform.turnCount; ++i) {
+        const MeshTurn& turn = transform.turns[i];
+        glRotatef(turn.degrees + turn.degreesPerPhase * u, turn.axis[0], turn.axis[1], turn.axis[2]);
+    }
+}
+
+}  // namespace
+
+float slideOffset(float u) {
+    const double edge = std::fabs(u - SLIDE_MIDDLE) * 2.0;
+    return static_cast<float>(SLIDE_DEPTH - SLIDE_DEPTH * std::pow(edge, SLIDE_STEEPNESS));
+}
+
+void intoObjectSpace(const float* matrix, const float v[3], float out[3]) {
+    for (int i = 0; i < 3; ++i) {
+        const float* column = matrix + 4 * i;
+        out[i] = static_cast<float>(double{column[0]} * v[0] + double{column[1]} * v[1] +
+                                    double{column[2]} * v[2] + column[3]);
+    }
+}
+
+void shadeVertex(MeshVertex& vertex, const double tA[3], const double tB[3], double sign,
+                 const float lightPos[3], double threshold) {
+    const TangentPair t[3] = {{tA[0], tB[0]}, {tA[1], tB[1]}, {tA[2], tB[2]}};
+    shade(vertex, t, sign, lightPos, threshold);
+}
+
+void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t column,
+                 int32_t corners[6]) {
+    const int32_t n = face.firstVertex + row * columns + column;
+    const int32_t offsets[CELL_CORNERS] = {0, columns, columns + 1, 0, columns + 1, 1};
+    for (int i = 0; i < CELL_CORNERS; ++i)
+        corners[i] = n + offsets[i];
+}
+
+void BumpMeshScene::init() {
+    objectMatrix.reset(new float[MATRIX_FLOATS]());
+    lightMatrix.reset(new float[MATRIX_FLOATS]());
+    texture.reset(createTexture(1));
+    texture->loadPng(BUMP_TEXTURE_FILE, ALPHA_FROM_BRIGHTNESS);
+    texture->upload();
+    texture->makeBumpPair(BUMP_CONTRAST);
+    buildMesh();
+    tangents_.resize(vertices.size());
+    glMultiTexCoord2fARB =
+        reinterpret_cast<PFNGLMULTITEXCOORD2FARBPROC>(glProcAddress("glMultiTexCoord2fARB"));
+    glMultiTexCoord2fvARB =
+        reinterpret_cast<PFNGLMULTITEXCOORD2FVARBPROC>(glProcAddress("glMultiTexCoord2fvARB"));
+    glActiveTextureARB = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(glProcAddress("glActiveTextureARB"));
+    glClientActiveTextureARB =
+        reinterpret_cast<PFNGLCLIENTACTIVETEXTUREARBPROC>(glProcAddress("glClientActiveTextureARB"));
+}
+
+void BumpMeshScene::render(float progress, float) {
+    const double c = std::fmod(HALF_CYCLES_PER_PROGRESS * progress, HALF_CYCLE_PERIOD);
+    // Before the window (progress below 0) or without a usable progress there
+    // is no half cycle to draw.
+    if (!(c >= 0.0))
+        return;
+    const int halfCycle = static_cast<int>(c);
+    if (halfCycle % 2 != kind_.drawParity)
+        return;
+    const float u = static_cast<float>(c - kind_.drawParity);
+    const float f = slideOffset(u);
+
+    glScissor(BAND_X, BAND_Y, BAND_WIDTH, BAND_HEIGHT);
+    glEnable(GL_SCISSOR_TEST);
+    glLoadIdentity();
+    applyTransform(kind_.lightTransform, u, f);
+    glGetFloatv(GL_MODELVIEW_MATRIX, lightMatrix.get());
+    glLoadIdentity();
+    applyTransform(kind_.objectTransform, u, f);
+    glGetFloatv(GL_MODELVIEW_MATRIX, objectMatrix.get());
+    updateLight(u);
+    deformMesh(u);
+    drawPasses();
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void BumpMeshScene::destroy() {
+    if (texture) {
+        texture->deleteGlTextures();
+        texture->freePixels();
+        texture.reset();
+    }
+    lightMatrix.reset();
+    objectMatrix.reset();
+    vertices = {};
+    baseVertices = {};
+    tangents_ = {};
+}
+
+void BumpMeshScene::updateLight(float u) {
+    const LightPath& path = kind_.light;
+    for (int i = 0; i < 3; ++i)
+        lightPos[i] = static_cast<float>(
+            path.centre[i] + path.amplitude[i] * std::sin(double{path.rate[i]} * u + path.offset[i]));
+}
+
+void BumpMeshScene::deformMesh(float u) {
+    const float pathPoint[3] = {lightPos[0], lightPos[1], lightPos[2]};
+    intoObjectSpace(lightMatrix.get(), pathPoint, lightPos);
+    movePositions(u);
+    for (int32_t i = 0; i < kind_.faceCount; ++i)
+        shadeFace(kind_.faces[i]);
+}
+
+// Two sweeps: first the tangents of every vertex of the face, work without
+// dependencies between vertices that the processor overlaps, then normals
+// and offsets from them.
+void BumpMeshScene::shadeFace(const MeshFace& face) {
+    const int32_t columns = kind_.columns;
+    MeshVertex* first = vertices.data() + face.firstVertex;
+    std::array<double, 6>* tangents = tangents_.data() + face.firstVertex;
+    for (int32_t row = 0; row < kind_.rows; ++row) {
+        for (int32_t column = 0; column < columns; ++column) {
+            const GridRegion& region = GRID_REGIONS[row == 0][column == 0];
+            const int32_t n = row * columns + column;
+            TangentPair t[3];
+            unitTangents(first[n].position, first[n + region.columnStep].position,
+                         first[n + region.rowStep * columns].position, t);
+            tangents[n] = {t[0][0], t[0][1], t[1][0], t[1][1], t[2][0], t[2][1]};
+        }
+    }
+    for (int32_t row = 0; row < kind_.rows; ++row) {
+        for (int32_t column = 0; column < columns; ++column) {
+            const GridRegion& region = GRID_REGIONS[row == 0][column == 0];
+            const int32_t n = row * columns + column;
+            const std::array<double, 6>& packed = tangents[n];
+            const TangentPair t[3] = {{packed[0], packed[1]}, {packed[2], packed[3]}, {packed[4], packed[5]}};
+            shade(first[n], t, region.crossSign * face.normalSign, lightPos, kind_.lightThreshold);
+        }
+    }
+}
+
+void BumpMeshScene::drawPasses() {
+    const MeshPasses& passes = kind_.passes;
+    float facing[3] = {};
+    if (passes.skipsCellsFacingAway)
+        intoObjectSpace(objectMatrix.get(), passes.facingDirection, facing);
+    const GLfloat lightPosition[4] = {lightPos[0], lightPos[1], lightPos[2], LIGHT_W};
+
+    if (passes.pushBeforeEmboss != 0)
+        glPushAttrib(passes.pushBeforeEmboss);
+    glPushAttrib(GL_TEXTURE_BIT);
+    if (passes.enablesDepthTest)
+        glEnable(GL_DEPTH_TEST);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    texture->bind(TEXTURE_SLOT_BUMP);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_EXT);
+    glTexEnvf(GL_TEXTURE_ENV, GL_COMBINE_RGB_EXT, GL_REPLACE);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    texture->bind(TEXTURE_SLOT_BUMP_INVERTED);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_EXT);
+    glTexEnvf(GL_TEXTURE_ENV, GL_COMBINE_RGB_EXT, GL_MODULATE);
+    sendEmbossPass(passes.skipsCellsFacingAway ? facing : nullptr);
+    glPopAttrib();
+
+    if (passes.pushBeforeColour != 0)
+        glPushAttrib(passes.pushBeforeColour);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    texture->bind(TEXTURE_SLOT_PICTURE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, AMBIENT_COLOUR);
+    glDepthFunc(passes.colourDepthFunc);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glColor4ub(COLOUR_PASS_GREY, COLOUR_PASS_GREY, COLOUR_PASS_GREY, COLOUR_PASS_ALPHA);
+    sendColourPass();
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_TEXTURE_2D);
+    if (passes.disablesLighting)
+        glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glPopAttrib();
+}
+
+// Pass 1 sends every cell; with a facing vector, cells whose first normal
+// turns away from the viewer are left out.
+void BumpMeshScene::sendEmbossPass(const float facing[3]) {
+    const float limit = kind_.passes.facingLimit;
+    glBegin(GL_TRIANGLES);
+    forEachCell(kind_, [&](const MeshFace& face, const int32_t corners[CELL_CORNERS]) {
+        if (facing != nullptr) {
+            const float* n = vertices[corners[0]].normal;
+            if (double{n[0]} * facing[0] + double{n[1]} * facing[1] + double{n[2]} * facing[2] < limit)
+                return;
+        }
+        for (int i = 0; i < CELL_CORNERS; ++i) {
+            const MeshVertex& vertex = vertices[corners[i]];
+            const float* base = &baseVertices[corners[i] * kind_.baseStride];
+            const float s = base[face.sComponent];
+            const float t = base[face.tComponent];
+            glMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, t);
+            glMultiTexCoord2fARB(GL_TEXTURE1_ARB, vertex.embossOffset[0] + s, vertex.embossOffset[1] + t);
+            glVertex3fv(vertex.position);
+        }
+    });
+    glEnd();
+}
+
+void BumpMeshScene::sendColourPass() {
+    glBegin(GL_TRIANGLES);
+    forEachCell(kind_, [&](const MeshFace& face, const int32_t corners[CELL_CORNERS]) {
+        for (int i = 0; i < CELL_CORNERS; ++i) {
+            const MeshVertex& vertex = vertices[corners[i]];
+            const float* base = &baseVertices[corners[i] * kind_.baseStride];
+            glNormal3fv(vertex.normal);
+            glTexCoord2f(base[face.sComponent], base[face.tComponent]);
+            glVertex3fv(vertex.position);
+        }
+    });
+    glEnd();
+}

@@ -1,0 +1,161 @@
+// The shared base of the emboss-bump-mapped mesh scenes (the pulsing sphere
+// and the twisting tube): a deforming grid mesh under a moving point light,
+// drawn inside the letterbox band in two passes, an emboss term from the bump
+// texture pair and the lit colour map added on top.
+//
+// A kind supplies its mesh (buildMesh, movePositions) and a BumpMeshKind of
+// constants; the driver, the light, the normals and emboss offsets and both
+// passes are shared.
+//
+// GL state promises after a drawn frame: model-view mode with the object
+// transform loaded, texture unit 0 active, texturing, blending and the scissor
+// test off, depth function GL_LEQUAL. A frame outside the kind's half cycle
+// changes nothing at all. A drawn frame allocates nothing.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gfx/texture.h"
+#include "timeline/scene.h"
+
+// One vertex of the working mesh, 8 floats.
+struct MeshVertex {
+    float position[3];      // deformed, object space
+    float normal[3];        // cross product of the two unit tangents, not normalised
+    float embossOffset[2];  // du, dv added to unit 1's texture coordinates in pass 1
+};
+static_assert(sizeof(MeshVertex) == 8 * sizeof(float), "MeshVertex is 8 packed floats");
+
+// One sheet of the grid: vertex (row, column) is record
+// firstVertex + row * columns + column.
+struct MeshFace {
+    int32_t firstVertex;
+    float normalSign;    // -1 turns the normals of a sheet laid out backwards outwards
+    int32_t sComponent;  // floats of the base record giving unit 0's (s, t)
+    int32_t tComponent;
+};
+
+// glRotatef(degrees + degreesPerPhase * u, axis), all in single precision.
+struct MeshTurn {
+    float degrees;
+    float degreesPerPhase;
+    float axis[3];
+};
+
+constexpr int MESH_MAX_TURNS = 3;
+
+// glTranslatef(shift + slideSign * f on x, shift on y and z), then the turns.
+struct MeshTransform {
+    float shift[3];
+    float slideSign;
+    MeshTurn turns[MESH_MAX_TURNS];
+    int32_t turnCount;
+};
+
+// Component i of the light's path: centre + amplitude * sin(rate * u + offset).
+struct LightPath {
+    float amplitude[3];
+    float rate[3];
+    float offset[3];
+    float centre[3];
+};
+
+// How a kind wraps the two passes around the shared steps.
+struct MeshPasses {
+    GLbitfield pushBeforeEmboss;  // 0: none
+    bool enablesDepthTest;
+    GLbitfield pushBeforeColour;  // 0: none
+    GLenum colourDepthFunc;
+    bool disablesLighting;
+    // Pass 1 skips a cell whose first normal N has N . V < facingLimit, with V
+    // the eye-space facingDirection carried into object space.
+    bool skipsCellsFacingAway;
+    float facingDirection[3];
+    float facingLimit;
+};
+
+struct BumpMeshKind {
+    int32_t drawParity;  // half cycles k of this parity draw, with u = c - drawParity
+    int32_t rows;        // grid of each face
+    int32_t columns;
+    const MeshFace* faces;
+    int32_t faceCount;
+    int32_t baseStride;     // floats per base record
+    double lightThreshold;  // D . N below it gets an emboss offset
+    MeshTransform lightTransform;
+    MeshTransform objectTransform;
+    LightPath light;
+    MeshPasses passes;
+};
+
+class BumpMeshScene : public Scene {
+public:
+    explicit BumpMeshScene(const BumpMeshKind& kind) : kind_(kind) {}
+
+    void init() override;
+    // Draws in the kind's half cycles only; a progress below 0 or not a
+    // number draws nothing.
+    void render(float progress, float step) override;
+    void destroy() override;
+
+    // Allocates both arrays and fills baseVertices.
+    virtual void buildMesh() = 0;
+    // lightPos = the point of the light's path at phase u.
+    void updateLight(float u);
+    // Light into object space, new positions, normals and emboss offsets.
+    void deformMesh(float u);
+    void drawPasses();
+
+    const BumpMeshKind& kind() const { return kind_; }
+
+    std::vector<MeshVertex> vertices;
+    std::vector<float> baseVertices;  // the kind's records, kind().baseStride floats each
+    float lightPos[3] = {};
+    std::unique_ptr<float[]> objectMatrix;  // column-major, as glGetFloatv returns it
+    std::unique_ptr<float[]> lightMatrix;
+    std::unique_ptr<Texture> texture;
+    // Entry points fetched at init; the vector and client-unit forms are
+    // fetched with the others but not called.
+    PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
+    PFNGLMULTITEXCOORD2FVARBPROC glMultiTexCoord2fvARB = nullptr;
+    PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
+    PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
+
+protected:
+    // Writes the positions of every record of vertices from baseVertices.
+    virtual void movePositions(float u) = 0;
+
+private:
+    void shadeFace(const MeshFace& face);
+    void sendEmbossPass(const float facing[3]);
+    void sendColourPass();
+
+    const BumpMeshKind& kind_;
+    // Per-frame scratch: the tangents tA and tB of every vertex, interleaved
+    // by component (tA.x, tB.x, tA.y, ...).
+    std::vector<std::array<double, 6>> tangents_;
+};
+
+// The slide of the half cycle: 1.5 - 1.5 * (|u - 0.5| * 2)^32, 0 at both ends.
+float slideOffset(float u);
+
+// The transpose of the rotation part of a column-major matrix applied to v,
+// plus its bottom row: the point in the matrix's object space.
+void intoObjectSpace(const float* matrix, const float v[3], float out[3]);
+
+// Stores N = sign * (tB x tA) and the emboss offset of a vertex at position P
+// lit from lightPos: 0.01 * (l . tA, l . tB) with l the unit direction from the
+// light when D . N < threshold (D = P - lightPos), else zero.
+void shadeVertex(MeshVertex& vertex, const double tA[3], const double tB[3], double sign,
+                 const float lightPos[3], double threshold);
+
+// Record indices of the two triangles of the cell at (row, column) of a face,
+// in sending order.
+void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t column,
+                 int32_t corners[6]);

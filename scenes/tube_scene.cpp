@@ -1,0 +1,116 @@
+#include "scenes/tube_scene.h"
+
+#include <cmath>
+
+#include "scenes/bump_mesh_scene.h"
+
+namespace {
+
+// Base coordinates are TUBE_ORIGIN + TUBE_STEP * (an integer), all exact.
+constexpr float TUBE_ORIGIN = -0.5f;
+constexpr float TUBE_STEP = 0.0625f;
+
+// theta = sin(TWIST_WAVE_NUMBER * y + u * TWIST_WAVE_SPEED) + u * TWIST_SPIN_SPEED
+constexpr double TWIST_WAVE_NUMBER = 3.5f;
+constexpr float TWIST_WAVE_SPEED = 50.265484f;  // 16 pi: 8 periods along the tube per half cycle
+constexpr float TWIST_SPIN_SPEED = 4.0f;
+
+constexpr int32_t BASE_FLOATS = sizeof(TubeBaseVertex) / sizeof(float);
+
+// A base coordinate in steps from TUBE_ORIGIN: constant + perColumn * c + perRow * r.
+struct AxisSteps {
+    int32_t constant;
+    int32_t perColumn;
+    int32_t perRow;
+};
+// x, y and z of each wall. Walls 2 and 3 run backwards in both directions.
+constexpr AxisSteps WALL_LAYOUT[TUBE_FACES][3] = {
+    {{0, 1, 0}, {0, 0, 1}, {0, 0, 0}},      // z = -0.5
+    {{15, 0, 0}, {0, 0, 1}, {0, 1, 0}},     // x = 0.4375
+    {{15, -1, 0}, {31, 0, -1}, {15, 0, 0}},  // z = 0.4375
+    {{0, 0, 0}, {31, 0, -1}, {15, -1, 0}},   // x = -0.5
+};
+
+constexpr int32_t X = 0;
+constexpr int32_t Y = 1;
+constexpr int32_t Z = 2;
+// Unit 0 takes (x, y) or (z, y) of the base position; the backward walls
+// turn their normals outwards with the sign -1.
+constexpr MeshFace TUBE_WALLS[TUBE_FACES] = {
+    {tubeVertex(0, 0, 0), 1.0f, X, Y},
+    {tubeVertex(1, 0, 0), 1.0f, Z, Y},
+    {tubeVertex(2, 0, 0), -1.0f, X, Y},
+    {tubeVertex(3, 0, 0), -1.0f, Z, Y},
+};
+
+constexpr BumpMeshKind TUBE_KIND = {
+    0,  // draws in the first half of each unit of progress
+    TUBE_ROWS,
+    TUBE_COLUMNS,
+    TUBE_WALLS,
+    TUBE_FACES,
+    BASE_FLOATS,
+    0.0,  // emboss threshold
+    // light transform
+    {{2.2f, 0.35f, 3.0f}, -1.0f,
+     {{10.0f, 0.0f, {1.0f, 0.0f, 0.0f}}, {0.0f, -850.0f, {0.0f, 1.0f, 0.0f}}},
+     2},
+    // object transform
+    {{-2.2f, -0.35f, -3.0f}, 1.0f,
+     {{-10.0f, 0.0f, {1.0f, 0.0f, 0.0f}}, {0.0f, 850.0f, {0.0f, 1.0f, 0.0f}}},
+     2},
+    // light path
+    {{1.0f, 2.0f, 0.5f}, {7.0f, 9.0f, 13.0f}, {1.0f, 3.0f, 2.0f}, {0.0f, 0.0f, -5.0f}},
+    // passes: pass 1 leaves out cells turned away from the eye direction
+    // (0.3, 0, 1), which points from the tube back towards the viewer
+    {GL_CURRENT_BIT, true, 0, GL_LEQUAL, true, true, {0.3f, 0.0f, 1.0f}, -0.1f},
+};
+
+class TubeScene : public BumpMeshScene {
+public:
+    TubeScene() : BumpMeshScene(TUBE_KIND) {}
+
+    void buildMesh() override {
+        vertices.assign(TUBE_VERTICES, MeshVertex{});
+        baseVertices.assign(size_t{TUBE_VERTICES} * BASE_FLOATS, 0.0f);
+        for (int32_t f = 0; f < TUBE_FACES; ++f) {
+            for (int32_t r = 0; r < TUBE_ROWS; ++r) {
+                for (int32_t c = 0; c < TUBE_COLUMNS; ++c) {
+                    float* base = &baseVertices[tubeVertex(f, r, c) * BASE_FLOATS];
+                    for (int axis = 0; axis < 3; ++axis) {
+                        const AxisSteps& steps = WALL_LAYOUT[f][axis];
+                        const int32_t count = steps.constant + steps.perColumn * c + steps.perRow * r;
+                        base[axis] = static_cast<float>(count) * TUBE_STEP + TUBE_ORIGIN;
+                    }
+                }
+            }
+        }
+    }
+
+protected:
+    // A turn of every vertex by theta about the y axis. theta depends on y
+    // alone and every row of a wall shares one y, so it is worked out once
+    // per row.
+    void movePositions(float u) override {
+        const double phase = u * TWIST_WAVE_SPEED;
+        const double spin = u * TWIST_SPIN_SPEED;
+        for (int32_t row = 0; row < TUBE_FACES * TUBE_ROWS; ++row) {
+            const int32_t first = row * TUBE_COLUMNS;
+            const float y = baseVertices[first * BASE_FLOATS + Y];
+            const double theta = std::sin(TWIST_WAVE_NUMBER * y + phase) + spin;
+            const double sinTheta = static_cast<float>(std::sin(theta));
+            const double cosTheta = std::cos(theta);
+            for (int32_t n = first; n < first + TUBE_COLUMNS; ++n) {
+                const float* base = &baseVertices[n * BASE_FLOATS];
+                float* p = vertices[n].position;
+                p[X] = static_cast<float>(sinTheta * base[Z] + cosTheta * base[X]);
+                p[Y] = base[Y];
+                p[Z] = static_cast<float>(cosTheta * base[Z] - sinTheta * base[X]);
+            }
+        }
+    }
+};
+
+}  // namespace
+
+Scene* newTubeScene() { return new TubeScene; }
