@@ -8,16 +8,16 @@ using SceneConstructor = Scene* (*)();
 
 // Index: the scene table's type number; null where a type has no kind.
 constexpr SceneConstructor KIND_OF_TYPE[] = {
-    nullptr,  // 0
-    newSphereScene,  // 1
-    nullptr,  // 2
-    nullptr,  // 3
-    newTubeScene,  // 4
+    nullptr,             // 0
+    newSphereScene,      // 1
+    newGlowSpriteScene,  // 2
+    newTextSlidesScene,  // 3
+    newTubeScene,        // 4
     newBackgroundScene,  // 5
-    nullptr,  // 6
-    newTitleScene,  // 7
-    newLogoScene,  // 8
-    nullptr,  // 9
+    nullptr,             // 6
+    newTitleScene,       // 7
+    newLogoScene,        // 8
+    newCreditsScene,     // 9
 };
 
 Scene* sceneOfType(uint32_t type) {

@@ -1,0 +1,131 @@
+#include "scenes/credits_scene.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+#include "scenes/picture_texture.h"
+#include "scenes/scene_kinds.h"
+
+namespace {
+
+constexpr const char* LOWER_PICTURE = "data/credits2.png";
+constexpr const char* UPPER_PICTURE = "data/credits.png";
+
+constexpr CreditsLine UPPER_LINE = {3, {0, 0, 1, 1, 2}, {-0.65f, -0.95f, -3.0f}, 0.0f};
+constexpr CreditsLine LOWER_LINE = {5, {0, 1, 2, 3, 4}, {-0.65f, -1.17f, -3.0f}, 0.0f};
+
+// Half extents of the lines' quads before translation.
+constexpr float LOWER_HALF_WIDTH = 1.0f;
+constexpr float LOWER_HALF_HEIGHT = 0.2f;
+constexpr float UPPER_HALF_WIDTH = 0.4f;
+constexpr float UPPER_HALF_HEIGHT = 0.1f;
+
+// The exponent is a float constant widened to double; being small, it keeps
+// the layers together except near the middle of a step.
+constexpr float PULSE_EXPONENT = 0.08f;
+
+// x modulo 1 in [0, 1] (1 only by rounding, for a tiny negative x); 0 for a
+// value that is not finite.
+double cyclePhase(double x) {
+    if (!std::isfinite(x))
+        return 0.0;
+    return x - std::floor(x);
+}
+
+void withStripHeight(CreditsLine& line) {
+    line.stripHeight = 1.0f / static_cast<float>(line.stripCount);
+}
+
+void translateTo(const CreditsLine& line) {
+    glLoadIdentity();
+    glTranslatef(line.position[0], line.position[1], line.position[2]);
+}
+
+// Corners top left, top right, bottom right, bottom left; t grows downwards.
+void emitStrip(float xLeft, float xRight, float halfHeight, float tTop, float stripHeight) {
+    glTexCoord2f(0.0f, tTop);
+    glVertex3f(xLeft, halfHeight, 0.0f);
+    glTexCoord2f(1.0f, tTop);
+    glVertex3f(xRight, halfHeight, 0.0f);
+    glTexCoord2f(1.0f, tTop + stripHeight);
+    glVertex3f(xRight, -halfHeight, 0.0f);
+    glTexCoord2f(0.0f, tTop + stripHeight);
+    glVertex3f(xLeft, -halfHeight, 0.0f);
+}
+
+}  // namespace
+
+int creditsStep(float progress, int32_t stepCount) {
+    assert(stepCount > 0);
+    const int step = static_cast<int>(cyclePhase(progress) * stepCount);
+    return std::min(step, stepCount - 1);
+}
+
+float creditsStripTop(const CreditsLine& line, int step) {
+    return static_cast<float>(line.stripOfStep[step]) * line.stripHeight;
+}
+
+CreditsPulse creditsPulse(float progress, int32_t stepCount) {
+    const double g = cyclePhase(stepCount * static_cast<double>(progress));
+    const double d = std::fabs(2.0 * g - 1.0);
+    const double v = std::pow(d, static_cast<double>(PULSE_EXPONENT));
+    const float w = static_cast<float>((1.0 - v) * 0.5);
+    return {w, 1.0f - w};
+}
+
+void CreditsScene::init() {
+    upperLine = UPPER_LINE;
+    lowerLine = LOWER_LINE;
+    withStripHeight(upperLine);
+    withStripHeight(lowerLine);
+    lowerTexture = loadPictureTexture(LOWER_PICTURE);
+    upperTexture = loadPictureTexture(UPPER_PICTURE);
+    // Only the texture names are needed from here on.
+    lowerTexture->freePixels();
+    upperTexture->freePixels();
+}
+
+void CreditsScene::render(float progress, float) {
+    const int k = creditsStep(progress, lowerLine.stripCount);
+    const float tLower = creditsStripTop(lowerLine, k);
+    const float tUpper = creditsStripTop(upperLine, k);
+
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glColor3ub(255, 255, 255);
+
+    lowerTexture->bind(TEXTURE_SLOT_PICTURE);
+    translateTo(lowerLine);
+    glBegin(GL_QUADS);
+    emitStrip(-LOWER_HALF_WIDTH, LOWER_HALF_WIDTH, LOWER_HALF_HEIGHT, tLower,
+              lowerLine.stripHeight);
+    glEnd();
+
+    upperTexture->bind(TEXTURE_SLOT_PICTURE);
+    translateTo(upperLine);
+    const CreditsPulse pulse = creditsPulse(progress, lowerLine.stripCount);
+    for (int i = 0; i < CREDITS_UPPER_LAYERS; ++i) {
+        const float spread = static_cast<float>(i) * pulse.w;
+        glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<float>(i) * pulse.a));
+        glBegin(GL_QUADS);
+        emitStrip(spread - UPPER_HALF_WIDTH, UPPER_HALF_WIDTH - spread, UPPER_HALF_HEIGHT,
+                  tUpper, upperLine.stripHeight);
+        glEnd();
+    }
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+}
+
+void CreditsScene::destroy() {
+    releasePictureTexture(lowerTexture);
+    releasePictureTexture(upperTexture);
+}
+
+Scene* newCreditsScene() {
+    return new CreditsScene;
+}
