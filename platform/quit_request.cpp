@@ -7,11 +7,15 @@ namespace {
 
 // Lock-free, so it may be written from a signal handler.
 std::atomic<bool> quitPosted{false};
+std::atomic<bool> quitSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void onQuitSignal(int) { postQuitRequest(); }
+extern "C" void onQuitSignal(int) {
+    quitSignalled.store(true, std::memory_order_relaxed);
+    postQuitRequest();
+}
 
 }  // namespace
 
@@ -27,3 +31,5 @@ void installQuitSignals() {
     for (int signal : QUIT_SIGNALS)
         sigaction(signal, &action, nullptr);
 }
+
+bool quitSignalReceived() { return quitSignalled.load(std::memory_order_relaxed); }

@@ -11,3 +11,7 @@ bool takeQuitRequest();
 // Turns SIGINT, SIGTERM and SIGHUP into quit requests, so a stopped run ends
 // the normal way and the desktop display mode comes back.
 void installQuitSignals();
+
+// Answers whether one of those signals has arrived since installQuitSignals(),
+// for tools that clean up after an interrupted run.
+bool quitSignalReceived();

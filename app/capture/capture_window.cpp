@@ -1,0 +1,38 @@
+#include "app/capture/capture_window.h"
+
+#include <GL/gl.h>
+
+#include <cassert>
+#include <cstring>
+
+#include "app/capture/frame_sink.h"
+#include "app/capture/recording.h"
+#include "platform/offscreen_video.h"
+
+// The default pack alignment of 4 reads rows without padding.
+static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");
+
+bool CaptureWindow::init(DisplayConfig& config, const AppInfo& app) {
+    assert(config.windowWidth == FRAME_WIDTH && config.windowHeight == FRAME_HEIGHT);
+    useOffscreenVideo();
+    readBack_.resize(FRAME_BYTES);
+    frame_.resize(FRAME_BYTES);
+    return GlWindow::init(config, app);
+}
+
+uint32_t CaptureWindow::pumpMessages() { return GlWindow::pumpMessages() | recording_.requests(); }
+
+// Read before the swap: the back buffer is undefined after it.
+bool CaptureWindow::swapBuffers() {
+    if (recording_.wantsPixels()) {
+        glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, readBack_.data());
+        for (int row = 0; row < FRAME_HEIGHT; ++row)
+            std::memcpy(&frame_[row * FRAME_ROW_BYTES], &readBack_[(FRAME_HEIGHT - 1 - row) * FRAME_ROW_BYTES],
+                        FRAME_ROW_BYTES);
+        recording_.frameDrawn(frame_.data());
+    } else {
+        glFinish();
+        recording_.frameDrawn(nullptr);
+    }
+    return GlWindow::swapBuffers();
+}

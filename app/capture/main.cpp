@@ -1,0 +1,54 @@
+// The recorder: runs the show offscreen on a virtual clock and writes what it
+// draws, frame for frame, as a PNG, a folder of PNGs or an H.264 video.
+#include <cstdio>
+#include <memory>
+
+#include "app/capture/capture_log.h"
+#include "app/capture/capture_options.h"
+#include "app/capture/png_sinks.h"
+#include "app/capture/progress_bar.h"
+#include "app/capture/recording.h"
+#include "app/capture/video_sink.h"
+#include "platform/quit_request.h"
+
+namespace {
+
+constexpr int EXIT_USAGE = 2;
+
+std::unique_ptr<FrameSink> sinkFor(const CaptureOptions& options) {
+    switch (options.output) {
+    case CaptureOutput::SingleFrame:
+        return std::make_unique<PngFileSink>(options.path);
+    case CaptureOutput::PngFolder:
+        return std::make_unique<PngFolderSink>(options.path);
+    case CaptureOutput::Video:
+        break;
+    }
+    return std::make_unique<VideoSink>(options.path, options.plan.schedule.rate);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CaptureOptions options;
+    std::string error;
+    if (!parseCaptureOptions(argc, argv, options, error)) {
+        captureMessage("%s", error.c_str());
+        std::fputs(CAPTURE_USAGE, stderr);
+        return EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(CAPTURE_USAGE, stdout);
+        return 0;
+    }
+    installQuitSignals();
+    std::unique_ptr<FrameSink> sink = sinkFor(options);
+    // A single frame needs no progress line.
+    std::unique_ptr<ProgressBar> progress;
+    if (options.output != CaptureOutput::SingleFrame)
+        progress = std::make_unique<ProgressBar>(stderr, options.plan.schedule.frameCount);
+    const int status = record(options.plan, *sink, progress.get());
+    if (status == 0)
+        captureMessage("wrote %s", options.path.c_str());
+    return status;
+}

@@ -1,0 +1,111 @@
+#include "app/capture/recording.h"
+
+#include <cassert>
+
+#include "app/capture/capture_log.h"
+#include "app/capture/capture_window.h"
+#include "app/capture/clock_player.h"
+#include "app/capture/frame_sink.h"
+#include "app/capture/progress_bar.h"
+#include "app/run_sequence.h"
+#include "audio/sound_system.h"
+#include "platform/gl_window.h"
+#include "platform/quit_request.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+constexpr int FULL_VOLUME = 255;
+constexpr int RECORDED = 0;
+constexpr int FAILED = 1;
+
+Recording* currentRecording = nullptr;
+
+GlWindow* newCaptureWindow(int kind) {
+    assert(currentRecording != nullptr);
+    return kind == 1 ? new CaptureWindow(*currentRecording) : nullptr;
+}
+
+MusicPlayer* newClockPlayer(int kind) {
+    assert(currentRecording != nullptr);
+    return kind == 1 ? new ClockPlayer(*currentRecording) : nullptr;
+}
+
+// Each recording starts the show from its first state, as a new process
+// would: fresh timeline, full volume, no stale quit request.
+void resetShowState() {
+    sceneTimeline = SceneTimeline{};
+    soundSetMasterVolume(FULL_VOLUME);
+    takeQuitRequest();
+}
+
+}  // namespace
+
+Recording::Recording(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress)
+    : plan_(plan), sink_(sink), progress_(progress), clock_(plan.schedule, plan.escape, plan.escapeAtMs) {}
+
+bool Recording::openTrack(const char* path) {
+    if (!plan_.withAudio)
+        return true;
+    std::string error;
+    if (!decodeTrack(path, track_, error)) {
+        captureMessage("%s", error.c_str());
+        return false;
+    }
+    cutter_.reset(new AudioCutter(track_, plan_.schedule));
+    return sink_.beginAudio(track_.sampleRate);
+}
+
+bool Recording::wantsPixels() const { return !clock_.inLeadIn() && sink_.wantsPixels(); }
+
+void Recording::frameDrawn(const uint8_t* rgb) {
+    drawnTimeMs_ = clock_.timeMs();
+    if (clock_.inLeadIn() || clock_.done() || failed_) {
+        clock_.advance();
+        return;
+    }
+    const uint32_t n = clock_.frame();
+    bool ok = sink_.writeFrame(CapturedFrame{n, drawnTimeMs_, rgb});
+    if (ok && cutter_ != nullptr) {
+        size_t frames = 0;
+        const int16_t* samples = cutter_->cut(n, soundMasterVolume(), frames);
+        ok = sink_.writeAudio(samples, frames);
+    }
+    failed_ = !ok;
+    clock_.advance();
+    if (progress_ != nullptr)
+        progress_->update(clock_.frame());
+}
+
+uint32_t Recording::requests() {
+    uint32_t bits = 0;
+    if (plan_.escape && !endingSent_ && drawnTimeMs_ >= plan_.escapeAtMs) {
+        endingSent_ = true;
+        bits |= PUMP_ENDING;
+    }
+    if (clock_.done() || failed_)
+        bits |= PUMP_QUIT;
+    return bits;
+}
+
+int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
+    if (!sink.open())
+        return FAILED;
+    Recording recording(plan, sink, progress);
+    resetShowState();
+    currentRecording = &recording;
+    const int shown = runShow(ShowParts{newCaptureWindow, newClockPlayer, false});
+    currentRecording = nullptr;
+    if (progress != nullptr)
+        progress->finish(recording.recordedFrames());
+
+    if (quitSignalReceived())
+        captureMessage("interrupted");
+    else if (shown == 0 && !recording.failed() && recording.recordedFrames() == 0)
+        captureMessage("the show drew no frame to record");
+    if (shown != 0 || recording.failed() || recording.recordedFrames() == 0 || quitSignalReceived()) {
+        sink.abandon();
+        return FAILED;
+    }
+    return sink.finish() ? RECORDED : FAILED;
+}

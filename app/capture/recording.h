@@ -1,0 +1,62 @@
+// One recording: the show's own run sequence, timeline, scenes and data,
+// drawn offscreen at 1024 x 768 on a virtual clock, every frame handed to a
+// sink with its slice of the track at the frame's master volume.
+//
+// The run sequence takes factories without context, so the window and the
+// player of a recording find it as the one current recording; recordings run
+// one after another, never two at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/capture/audio_cutter.h"
+#include "app/capture/frame_clock.h"
+#include "audio/track_decoder.h"
+
+class FrameSink;
+class ProgressBar;
+
+struct RecordingPlan {
+    FrameSchedule schedule;
+    bool escape = false;       // an Escape at the first pass whose time >= escapeAtMs
+    uint32_t escapeAtMs = 0;
+    bool withAudio = true;
+};
+
+class Recording {
+public:
+    Recording(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);
+
+    // The player's position: the time of the pass being drawn.
+    uint32_t timeMs() const { return clock_.timeMs(); }
+    // The player's open: decodes the track when the plan records sound.
+    bool openTrack(const char* path);
+    // Whether the window should read the coming frame back.
+    bool wantsPixels() const;
+    // The window's swap: the frame just drawn (top row first; null when no
+    // pixels were wanted).
+    void frameDrawn(const uint8_t* rgb);
+    // Request bits for the pump after the frame just drawn: PUMP_ENDING once,
+    // at the escape time; PUMP_QUIT once the last frame is in or a write failed.
+    uint32_t requests();
+
+    uint32_t recordedFrames() const { return clock_.frame(); }
+    bool failed() const { return failed_; }
+
+private:
+    RecordingPlan plan_;
+    FrameSink& sink_;
+    ProgressBar* progress_;
+    FrameClock clock_;
+    DecodedTrack track_;
+    std::unique_ptr<AudioCutter> cutter_;
+    uint32_t drawnTimeMs_ = 0;
+    bool endingSent_ = false;
+    bool failed_ = false;
+};
+
+// Runs the show once into the sink (open, frames, then finish or abandon);
+// progress may be null. Answers 0 after a complete recording, 1 after any
+// failure, which has been reported on stderr.
+int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);

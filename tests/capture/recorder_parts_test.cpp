@@ -1,0 +1,277 @@
+// The recorder's arithmetic and files: frame times and sample cuts in exact
+// integers, the command line, the sound of each frame, the WAV it writes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/capture/audio_cutter.h"
+#include "app/capture/capture_options.h"
+#include "app/capture/frame_clock.h"
+#include "app/capture/wav_file.h"
+
+namespace {
+
+const FrameRate NTSC{30000, 1001};
+
+TEST(FrameClock, FrameTimesAreExactFractionsFlooredToWholeMs) {
+    const FrameSchedule schedule{1000, NTSC, 100000};
+    EXPECT_EQ(frameTimeMs(schedule, 0), 1000u);
+    EXPECT_EQ(frameTimeMs(schedule, 1), 1033u);  // 33.366... ms
+    EXPECT_EQ(frameTimeMs(schedule, 2), 1066u);
+    EXPECT_EQ(frameTimeMs(schedule, 3), 1100u);
+    // No drift: every 30th frame lands on a whole 1001 ms.
+    EXPECT_EQ(frameTimeMs(schedule, 30), 2001u);
+    EXPECT_EQ(frameTimeMs(schedule, 90000), 1000u + 3003000u);
+}
+
+TEST(FrameClock, CountsTheFramesInsideTheHalfOpenRange) {
+    EXPECT_EQ(frameCountBetween(0, 173000, FrameRate{20, 1}), 3460u);
+    EXPECT_EQ(frameCountBetween(0, 1000, FrameRate{60, 1}), 60u);
+    EXPECT_EQ(frameCountBetween(0, 1001, FrameRate{60, 1}), 61u);  // frame 60 at 1000 ms
+    EXPECT_EQ(frameCountBetween(500, 1501, NTSC), 30u);             // frame 30 at 1501 is out
+    EXPECT_EQ(frameCountBetween(500, 1502, NTSC), 31u);
+    EXPECT_EQ(frameCountBetween(700, 700, FrameRate{60, 1}), 0u);
+}
+
+TEST(FrameClock, SamplesPerFrameCarryTheRemainderForward) {
+    const FrameSchedule even{0, FrameRate{60, 1}, 60};
+    EXPECT_EQ(frameFirstSample(even, 1, 44100), 735u);
+    EXPECT_EQ(frameFirstSample(even, 60, 44100), 44100u);
+
+    // 1471.47 samples a frame: each frame gets 1471 or 1472, and 30000
+    // frames make exactly 1001 s.
+    const FrameSchedule ntsc{0, NTSC, 30000};
+    for (uint32_t n = 0; n < 100; ++n) {
+        const uint64_t length = frameFirstSample(ntsc, n + 1, 44100) - frameFirstSample(ntsc, n, 44100);
+        EXPECT_TRUE(length == 1471 || length == 1472) << "frame " << n << ": " << length;
+    }
+    EXPECT_EQ(frameFirstSample(ntsc, 30000, 44100), 44100u * 1001u);
+
+    // The start is the track's sample at fromMs, floored.
+    EXPECT_EQ(frameFirstSample(FrameSchedule{1, NTSC, 1}, 0, 44100), 44u);
+    EXPECT_EQ(frameFirstSample(FrameSchedule{172999, FrameRate{60, 1}, 1}, 0, 44100), 7629255u);
+    // Remainders of both terms add up to a whole sample.
+    EXPECT_EQ(frameFirstSample(FrameSchedule{5, FrameRate{3, 1}, 9}, 1, 100), 33u);  // 0.5 + 33.33
+    EXPECT_EQ(frameFirstSample(FrameSchedule{5, FrameRate{3, 1}, 9}, 2, 100), 67u);  // 0.5 + 66.67
+}
+
+// The times of every pass, lead-in first, and how many of them are lead-in.
+std::vector<uint32_t> passes(FrameClock clock, int& leadIn) {
+    std::vector<uint32_t> times;
+    leadIn = 0;
+    while (!clock.done()) {
+        times.push_back(clock.timeMs());
+        leadIn += clock.inLeadIn() ? 1 : 0;
+        clock.advance();
+    }
+    return times;
+}
+
+TEST(FrameClock, LeadInReplaysTheStartOfTheShowBeforeALaterFrom) {
+    int leadIn = 0;
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{0, FrameRate{20, 1}, 2}, false, 0), leadIn),
+              (std::vector<uint32_t>{0, 50}));
+    EXPECT_EQ(leadIn, 0);
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{20000, FrameRate{20, 1}, 2}, false, 0), leadIn),
+              (std::vector<uint32_t>{0, 1, 19999, 20000, 20050}));
+    EXPECT_EQ(leadIn, 3);
+    // An Escape before the start is pressed at its own time.
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{20000, FrameRate{20, 1}, 1}, true, 15000), leadIn),
+              (std::vector<uint32_t>{0, 1, 15000, 19999, 20000}));
+    EXPECT_EQ(leadIn, 4);
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{20000, FrameRate{20, 1}, 1}, true, 20000), leadIn),
+              (std::vector<uint32_t>{0, 1, 19999, 20000}));
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{2, FrameRate{20, 1}, 1}, true, 1), leadIn),
+              (std::vector<uint32_t>{0, 1, 2}));
+    EXPECT_EQ(passes(FrameClock(FrameSchedule{1, FrameRate{20, 1}, 1}, false, 0), leadIn),
+              (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(leadIn, 1);
+}
+
+bool parse(std::vector<const char*> args, CaptureOptions& options, std::string& error) {
+    args.insert(args.begin(), "pelmira15-capture");
+    return parseCaptureOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(CaptureOptions, DefaultsRecordTheWholeShowAtSixtyFramesWithSound) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"show.mp4"}, options, error)) << error;
+    EXPECT_EQ(options.output, CaptureOutput::Video);
+    EXPECT_EQ(options.path, "show.mp4");
+    EXPECT_EQ(options.plan.schedule.fromMs, 0u);
+    EXPECT_EQ(options.plan.schedule.rate.frames, 60u);
+    EXPECT_EQ(options.plan.schedule.rate.seconds, 1u);
+    EXPECT_EQ(options.plan.schedule.frameCount, 10380u);
+    EXPECT_FALSE(options.plan.escape);
+    EXPECT_TRUE(options.plan.withAudio);
+}
+
+TEST(CaptureOptions, ReadsRangeFractionalRateAndEscape) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--fps", "30000/1001", "--from", "500", "--to", "1502", "--escape-at", "900", "out.mkv"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.plan.schedule.rate.frames, 30000u);
+    EXPECT_EQ(options.plan.schedule.rate.seconds, 1001u);
+    EXPECT_EQ(options.plan.schedule.fromMs, 500u);
+    EXPECT_EQ(options.plan.schedule.frameCount, 31u);
+    EXPECT_TRUE(options.plan.escape);
+    EXPECT_EQ(options.plan.escapeAtMs, 900u);
+}
+
+TEST(CaptureOptions, AtGivesOneSilentFrame) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--at", "5750", "frame.png"}, options, error)) << error;
+    EXPECT_EQ(options.output, CaptureOutput::SingleFrame);
+    EXPECT_EQ(options.plan.schedule.fromMs, 5750u);
+    EXPECT_EQ(options.plan.schedule.frameCount, 1u);
+    EXPECT_FALSE(options.plan.withAudio);
+}
+
+TEST(CaptureOptions, FolderOutputByTrailingSlashOrExistingFolder) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--to", "1000", "frames/"}, options, error)) << error;
+    EXPECT_EQ(options.output, CaptureOutput::PngFolder);
+    char folder[] = "/tmp/capture-options-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    ASSERT_TRUE(parse({folder}, options, error)) << error;
+    EXPECT_EQ(options.output, CaptureOutput::PngFolder);
+    rmdir(folder);
+}
+
+TEST(CaptureOptions, RefusesWhatItCannotRecord) {
+    const std::vector<std::vector<const char*>> bad = {
+        {},
+        {"a.mp4", "b.mp4"},
+        {"--bogus", "a.mp4"},
+        {"a.mp4", "--to"},
+        {"--fps", "0", "a.mp4"},
+        {"--fps", "1001", "a.mp4"},
+        {"--fps", "30/0", "a.mp4"},
+        {"--fps", "30/", "a.mp4"},
+        {"--fps", "fast", "a.mp4"},
+        {"--from", "-5", "a.mp4"},
+        {"--from", "12x", "a.mp4"},
+        {"--from", "4294967296", "a.mp4"},
+        {"--from", "100", "--to", "100", "a.mp4"},
+        {"--from", "173000", "a.mp4"},
+        {"--at", "5", "--fps", "30", "a.png"},
+        {"--at", "5", "--escape-at", "1", "a.png"},
+        {"--at", "173001", "a.png"},
+    };
+    for (const auto& args : bad) {
+        CaptureOptions options;
+        std::string error;
+        std::string line;
+        for (const char* arg : args)
+            line += std::string(arg) + " ";
+        EXPECT_FALSE(parse(args, options, error)) << line;
+        EXPECT_FALSE(error.empty()) << line;
+    }
+}
+
+// A 1000 Hz track whose left samples count up and whose right ones count down.
+DecodedTrack rampTrack(size_t frames) {
+    DecodedTrack track;
+    track.sampleRate = 1000;
+    for (size_t i = 0; i < frames; ++i) {
+        track.samples.push_back(static_cast<int16_t>(i));
+        track.samples.push_back(static_cast<int16_t>(-static_cast<int>(i)));
+    }
+    return track;
+}
+
+TEST(AudioCutter, CutsConsecutiveSlicesAndScalesByTheMasterVolume) {
+    const DecodedTrack track = rampTrack(1000);
+    AudioCutter cutter(track, FrameSchedule{0, FrameRate{3, 1}, 3});
+    size_t frames = 0;
+    const int16_t* samples = cutter.cut(0, 255, frames);
+    ASSERT_EQ(frames, 333u);
+    EXPECT_EQ(samples[0], 0);
+    EXPECT_EQ(samples[2 * 332], 332);
+    samples = cutter.cut(2, 255, frames);
+    ASSERT_EQ(frames, 334u);  // the carried third
+    EXPECT_EQ(samples[0], 666);
+    EXPECT_EQ(samples[1], -666);
+
+    samples = cutter.cut(1, 127, frames);
+    EXPECT_EQ(samples[0], 333 * 127 / 255);
+    EXPECT_EQ(samples[1], -(333 * 127 / 255));  // truncated toward zero
+    samples = cutter.cut(1, 0, frames);
+    EXPECT_EQ(samples[0], 0);
+    samples = cutter.cut(1, 400, frames);  // clamped to full
+    EXPECT_EQ(samples[0], 333);
+}
+
+TEST(AudioCutter, PastTheEndOfTheTrackIsSilence) {
+    const DecodedTrack track = rampTrack(500);
+    AudioCutter cutter(track, FrameSchedule{0, FrameRate{3, 1}, 3});
+    size_t frames = 0;
+    const int16_t* samples = cutter.cut(1, 255, frames);
+    ASSERT_EQ(frames, 333u);
+    EXPECT_EQ(samples[2 * 166], 499);
+    EXPECT_EQ(samples[2 * 167], 0);
+    EXPECT_EQ(samples[2 * 332 + 1], 0);
+    samples = cutter.cut(2, 255, frames);
+    EXPECT_EQ(samples[0], 0);
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t le32(const std::string& bytes, size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+}
+
+TEST(WavFile, HeaderTellsRateAndLengthOfWhatWasAppended) {
+    const std::string path = "/tmp/capture-wav-" + std::to_string(getpid()) + ".wav";
+    WavFile wav;
+    std::string error;
+    ASSERT_TRUE(wav.open(path, error)) << error;
+    const int16_t samples[] = {1, -1, 2, -2, 3, -3};
+    ASSERT_TRUE(wav.append(samples, 2));
+    ASSERT_TRUE(wav.append(samples + 4, 1));
+    ASSERT_TRUE(wav.close(44100, error)) << error;
+
+    const std::string bytes = fileBytes(path);
+    ASSERT_EQ(bytes.size(), 44u + 12u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(le32(bytes, 4), 36u + 12u);
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(le32(bytes, 24), 44100u);
+    EXPECT_EQ(le32(bytes, 28), 44100u * 4u);
+    EXPECT_EQ(bytes.substr(36, 4), "data");
+    EXPECT_EQ(le32(bytes, 40), 12u);
+    EXPECT_EQ(bytes.substr(44), std::string(reinterpret_cast<const char*>(samples), 12));
+    std::remove(path.c_str());
+}
+
+TEST(WavFile, DiscardRemovesTheFileAndAMissingFolderIsReported) {
+    const std::string path = "/tmp/capture-wav-discard-" + std::to_string(getpid()) + ".wav";
+    WavFile wav;
+    std::string error;
+    ASSERT_TRUE(wav.open(path, error));
+    wav.discard();
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+
+    WavFile nowhere;
+    EXPECT_FALSE(nowhere.open("/nonexistent-folder/a.wav", error));
+    EXPECT_NE(error.find("/nonexistent-folder/a.wav"), std::string::npos) << error;
+}
+
+}  // namespace
