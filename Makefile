@@ -43,8 +43,18 @@ run: build
 	fi
 	./$(BUILD_DIR)/pelmira15
 
+# The whole suite twice: as built, then under AddressSanitizer and
+# UndefinedBehaviorSanitizer (LeakSanitizer on), reusing the data of the first.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'no-sanitizer|long'
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)

@@ -1,0 +1,181 @@
+// SIGINT, SIGTERM and SIGHUP in each phase of the show under a real X
+// server: while it loads, during the title, in a mesh half, during the fade
+// and during the logo. Each ends the run the normal way, promptly, with
+// status 0, the window gone and the screen at its desktop size.
+//
+// Xvfb offers a single RandR mode, the size of its screen: there is no other
+// mode to switch to, so the show's fullscreen mode is the desktop mode and
+// what can be checked afterwards is that the screen still has it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/xvfb_server.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string SHOW = SHOW_BINARY;
+const std::string PROJECT = PROJECT_DIR;
+const std::string TITLE = "Pelmira 15 Advert";
+const std::string DESKTOP_SIZE = "1024x768";
+const std::string SHOW_PROCESS_NAME = "(pelmira15)";
+constexpr const char* CAUGHT_SIGNALS_FIELD = "SigCgt:";
+constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+constexpr int WINDOW_LIMIT_MS = 30000;
+constexpr int QUIT_LIMIT_MS = 2000;
+
+// Times count from the window's appearance, or, while loading, from the
+// moment the program catches the signals: before its main() runs nothing
+// can, and a signal that early just ends the process.
+enum class From { HandlersInstalled, WindowShown };
+
+struct Phase {
+    const char* name;
+    From from;
+    int escapeAtMs;  // 0: no Escape
+    int signalAtMs;
+};
+
+// The title runs to 11.5 s, the meshes from there; an Escape fades for 2.5 s,
+// then the logo shows.
+constexpr Phase PHASES[] = {
+    {"Loading", From::HandlersInstalled, 0, 30},
+    {"Title", From::WindowShown, 0, 3000},
+    {"MeshHalf", From::WindowShown, 0, 13000},
+    {"Fade", From::WindowShown, 1000, 2000},
+    {"Logo", From::WindowShown, 1000, 6000},
+};
+
+struct SignalCase {
+    Phase phase;
+    int signal;
+    const char* signalName;
+};
+
+void PrintTo(const SignalCase& signalCase, std::ostream* out) {
+    *out << signalCase.signalName << " during " << signalCase.phase.name;
+}
+
+void sleepUntil(long long origin, int ms) {
+    const long long left = origin + ms - monotonicMs();
+    if (left > 0)
+        sleepMs(static_cast<int>(left));
+}
+
+std::string screenSize(const XvfbServer& x) {
+    const std::string dimensions = shellOutput(x.env() + " xdpyinfo 2>/dev/null | grep dimensions");
+    const size_t at = dimensions.find(':');
+    if (at == std::string::npos)
+        return "";
+    const size_t start = dimensions.find_first_not_of(' ', at + 1);
+    return dimensions.substr(start, dimensions.find(' ', start) - start);
+}
+
+std::string currentMode(const XvfbServer& x) {
+    return shellOutput(x.env() + " xrandr 2>/dev/null | awk '/\\*/ {printf \"%s\", $1}'");
+}
+
+// The process of this test's child that runs the show, once it has
+// exec'd; 0 before.
+pid_t showProcess() {
+    const std::string self = std::to_string(getpid());
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state, parent;
+        if (stat >> pid >> name >> state >> parent && parent == self && name == SHOW_PROCESS_NAME)
+            return static_cast<pid_t>(std::stoi(pid));
+    }
+    return 0;
+}
+
+// Whether the process has handlers for every quit signal.
+bool catchesQuitSignals(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(CAUGHT_SIGNALS_FIELD, 0) != 0)
+            continue;
+        const unsigned long long caught = std::stoull(line.substr(std::strlen(CAUGHT_SIGNALS_FIELD)), nullptr, 16);
+        for (int signal : QUIT_SIGNALS) {
+            if ((caught & 1ull << (signal - 1)) == 0)
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool waitForQuitHandlers(int timeoutMs) {
+    const long long deadline = monotonicMs() + timeoutMs;
+    do {
+        const pid_t pid = showProcess();
+        if (pid != 0 && catchesQuitSignals(pid))
+            return true;
+        sleepMs(1);
+    } while (monotonicMs() < deadline);
+    return false;
+}
+
+bool windowExists(const XvfbServer& x) {
+    return !shellOutput(x.env() + " xwininfo -root -children 2>/dev/null | grep -F '\"" + TITLE + "\"'").empty();
+}
+
+class SignalPhase : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(SignalPhase, EndsTheRunNormallyAndPromptly) {
+    const Phase& phase = GetParam().phase;
+    XvfbServer x;
+    ASSERT_EQ(screenSize(x), DESKTOP_SIZE);
+    ASSERT_EQ(currentMode(x), DESKTOP_SIZE);
+
+    ChildProcess show(SHOW, {}, std::vector<std::string>{x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
+    ASSERT_TRUE(show.started());
+    if (phase.from == From::HandlersInstalled)
+        ASSERT_TRUE(waitForQuitHandlers(WINDOW_LIMIT_MS)) << show.errorOutput();
+    else
+        ASSERT_FALSE(x.waitForWindow(TITLE, WINDOW_LIMIT_MS).empty()) << show.errorOutput();
+    const long long origin = monotonicMs();
+    if (phase.escapeAtMs > 0) {
+        sleepUntil(origin, phase.escapeAtMs);
+        x.xdotool("key Escape");
+    }
+    sleepUntil(origin, phase.signalAtMs);
+    ASSERT_TRUE(show.running()) << "ended before the signal: " << show.status() << " " << show.errorOutput();
+    show.signal(GetParam().signal);
+    const long long signalled = monotonicMs();
+
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "still running 2 s after the signal";
+    EXPECT_LT(monotonicMs() - signalled, QUIT_LIMIT_MS);
+    EXPECT_EQ(show.status(), 0) << show.errorOutput();
+    EXPECT_EQ(show.errorOutput(), "");
+    EXPECT_FALSE(windowExists(x));
+    EXPECT_EQ(screenSize(x), DESKTOP_SIZE);
+    EXPECT_EQ(currentMode(x), DESKTOP_SIZE);
+}
+
+std::vector<SignalCase> signalCases() {
+    const std::pair<int, const char*> signals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    std::vector<SignalCase> cases;
+    for (const Phase& phase : PHASES)
+        for (const auto& [number, name] : signals)
+            cases.push_back({phase, number, name});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPhase, SignalPhase, ::testing::ValuesIn(signalCases()),
+                         [](const ::testing::TestParamInfo<SignalCase>& signalCase) {
+                             return std::string(signalCase.param.phase.name) + "_" + signalCase.param.signalName;
+                         });
+
+}  // namespace
