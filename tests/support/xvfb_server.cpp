@@ -49,7 +49,8 @@ XvfbServer::XvfbServer() : display_(":" + std::to_string(70 + (getpid() * 4 + se
     frameBufferDir_ = mkdtemp(pattern);
     server_ = std::make_unique<ChildProcess>(
         "/usr/bin/Xvfb",
-        std::vector<std::string>{display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-fbdir", frameBufferDir_},
+        std::vector<std::string>{display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset", "-fbdir",
+                                 frameBufferDir_},
         std::vector<std::string>{}, "");
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
     const long long deadline = monotonicMs() + START_TIMEOUT_MS;
