@@ -2,9 +2,6 @@
 // its music: the player's stream (opened through the five file callbacks,
 // played, moved, then closed with the output while its decoder thread runs)
 // and the recorder's decode of the whole track.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +9,7 @@
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
 #include "audio/track_decoder.h"
+#include "tests/support/memory_file.h"
 
 namespace {
 
@@ -24,19 +22,6 @@ constexpr const char* NO_AUDIO_DRIVER = "fuzzing-without-a-device";
 // Spreads the seek target over the first seconds of a stream.
 constexpr uint32_t SEEK_MS_PER_STEP = 20;
 
-// One in-memory file, rewritten for every input, opened by its /proc path.
-struct MemoryFile {
-    MemoryFile() : fd(memfd_create("fuzz-mp3", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
-        if (fd < 0)
-            std::abort();
-    }
-    void replace(const uint8_t* data, size_t size) const {
-        if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-            std::abort();
-    }
-    int fd;
-    std::string path;
-};
 
 void playStream(const std::string& path, uint32_t seekMs) {
     if (!soundInit(MIX_RATE, SOFTWARE_CHANNELS, 0))
@@ -71,7 +56,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const MemoryFile file;
+    static const MemoryFile file("fuzz-mp3");
     file.replace(data, size);
     const uint32_t seekMs = size == 0 ? 0 : data[size / 2] * SEEK_MS_PER_STEP;
     playStream(file.path, seekMs);
