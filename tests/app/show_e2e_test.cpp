@@ -19,6 +19,15 @@ const std::string PROJECT = DATA.substr(0, DATA.rfind('/'));
 const std::string TITLE = "Pelmira 15 Advert";
 const std::vector<std::string> HEADLESS = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
 
+// Ceilings only: each wait ends as soon as what it waits for happens, so a
+// busy machine just takes longer. A quit still comes long before the show
+// or its ending would end the program by itself.
+constexpr int START_LIMIT_MS = 30000;
+constexpr int QUIT_LIMIT_MS = 10000;
+// Long enough for the show to be under way on an idle machine; on a busy one
+// the signal may come while it still loads, which must end it the same way.
+constexpr int PLAYING_MS = 1500;
+
 // A working directory whose data folder holds every data file but the music.
 std::string dataWithoutMusic() {
     char pattern[] = "/tmp/pelmira-nomusic-XXXXXX";
@@ -29,20 +38,20 @@ std::string dataWithoutMusic() {
     return dir;
 }
 
-TEST(ShowHeadless, SigtermEndsTheRunNormallyWithinASecond) {
+TEST(ShowHeadless, SigtermEndsTheRunNormally) {
     ChildProcess show(SHOW, {}, HEADLESS, PROJECT);
     ASSERT_TRUE(show.started());
-    sleepMs(1500);
+    sleepMs(PLAYING_MS);
     ASSERT_TRUE(show.running()) << show.errorOutput();
     show.signal(SIGTERM);
-    ASSERT_TRUE(show.waitFor(1000)) << "still running a second after SIGTERM";
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "SIGTERM does not end the run";
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
 }
 
 TEST(ShowHeadless, MissingMusicSaysSoAndExitsOne) {
     const std::string dir = dataWithoutMusic();
     ChildProcess show(SHOW, {}, HEADLESS, dir);
-    ASSERT_TRUE(show.waitFor(10000));
+    ASSERT_TRUE(show.waitFor(START_LIMIT_MS));
     EXPECT_EQ(show.status(), 1);
     EXPECT_NE(show.errorOutput().find("data/lunhal-amber_tide.mp3"), std::string::npos) << show.errorOutput();
     shellOutput("rm -rf '" + dir + "'");
@@ -50,8 +59,9 @@ TEST(ShowHeadless, MissingMusicSaysSoAndExitsOne) {
 
 TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     XvfbServer x;
+    ASSERT_TRUE(x.started());
     ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
-    const std::string window = x.waitForWindow(TITLE, 15000);
+    const std::string window = x.waitForWindow(TITLE, START_LIMIT_MS);
     ASSERT_FALSE(window.empty()) << show.errorOutput();
     const std::string geometry = x.xdotool("getwindowgeometry " + window);
     EXPECT_NE(geometry.find("Position: 0,0"), std::string::npos) << geometry;
@@ -62,21 +72,22 @@ TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     sleepMs(300);
     EXPECT_TRUE(show.running()) << "the first Escape only starts the ending";
     x.xdotool("key Escape");
-    ASSERT_TRUE(show.waitFor(3000)) << "the second Escape quits";
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "the second Escape quits";
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
 }
 
 TEST(ShowUnderX, MissingExtensionShowsTheBoxAndExitsOne) {
     XvfbServer x;
+    ASSERT_TRUE(x.started());
     ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy", "MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture"},
                       PROJECT);
-    const std::string box = x.waitForWindow("no hardware support...", 15000);
+    const std::string box = x.waitForWindow("no hardware support...", START_LIMIT_MS);
     ASSERT_FALSE(box.empty()) << show.errorOutput();
     sleepMs(300);
     EXPECT_TRUE(show.running()) << "the box waits to be dismissed";
     x.xdotool("windowfocus --sync " + box);
     x.xdotool("key Return");
-    ASSERT_TRUE(show.waitFor(5000)) << "dismissing the box ends the run";
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "dismissing the box ends the run";
     EXPECT_EQ(show.status(), 1);
 }
 

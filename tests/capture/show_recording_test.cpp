@@ -14,6 +14,7 @@
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
+#include "audio/sound_system.h"
 #include "scenes/bump_mesh_scene.h"
 #include "tests/support/alloc_counter.h"
 #include "timeline/timeline.h"
@@ -24,6 +25,7 @@ const std::string DATA = DATA_DIR;
 const std::string PROJECT = DATA.substr(0, DATA.rfind('/'));
 
 constexpr FrameRate TEST_RATE{20, 1};
+constexpr uint32_t FRAME_MS = 50;  // one frame at TEST_RATE
 constexpr int SPHERE_SLOT = 4;
 constexpr int TUBE_SLOT = 5;
 // The letterbox band of the mesh scenes, in rows from the top of the frame.
@@ -97,7 +99,7 @@ struct Look {
 class ShowChecker : public FrameSink {
 public:
     ShowChecker(const AllocationCounter& counter, uint32_t frameCount, std::vector<Look> watched)
-        : looks(std::move(watched)), audioPeak(frameCount, -1), counter_(counter) {}
+        : looks(std::move(watched)), audioPeak(frameCount, -1), masterVolume(frameCount, -1), counter_(counter) {}
 
     bool open() override { return true; }
     bool finish() override { return true; }
@@ -127,6 +129,7 @@ public:
             look.hash = frameHash(frame.rgb);
         }
         current_ = frame.index;
+        masterVolume[current_] = soundMasterVolume();
         lastTimeMs = frame.timeMs;
         ++frames;
         return true;
@@ -155,7 +158,8 @@ public:
     int nonFiniteFrames = 0;
     uint32_t firstNonFiniteMs = 0;
     std::vector<Look> looks;
-    std::vector<int> audioPeak;  // per recorded frame; -1: no audio came
+    std::vector<int> audioPeak;     // per recorded frame; -1: no audio came
+    std::vector<int> masterVolume;  // per recorded frame, as its sound was cut
     uint64_t audioFrames = 0;
 
 private:
@@ -228,9 +232,16 @@ TEST_F(ShowRecording, EscapeAtSixtySecondsFadesShowsTheLogoAndQuits) {
     EXPECT_LE(checker.look(FADE_END_MS).whole, 1) << "black at the end of the fade";
     EXPECT_GE(checker.look(69500).centre, 200) << "the logo at its brightest";
 
-    // The fade takes the sound down with the picture and it stays down.
-    const uint32_t fadeEndFrame = (FADE_END_MS - FROM_MS) / 50;
+    // The fade takes the sound down with the picture, (1 - p) x 255 on each
+    // of its frames, and it stays down: the last frame lands on its end.
+    const uint32_t escapeFrame = (ESCAPE_MS - FROM_MS) / FRAME_MS;
+    const uint32_t fadeEndFrame = (FADE_END_MS - FROM_MS) / FRAME_MS;
     ASSERT_LT(fadeEndFrame, checker.frames);
+    for (uint32_t n = escapeFrame; n <= fadeEndFrame; ++n) {
+        const uint32_t timeMs = FROM_MS + n * FRAME_MS;
+        const float progress = static_cast<float>((timeMs - ESCAPE_MS) / double{FADE_END_MS - ESCAPE_MS});
+        EXPECT_EQ(checker.masterVolume[n], static_cast<int>((1.0 - double{progress}) * 255)) << "at " << timeMs;
+    }
     EXPECT_GT(*std::max_element(checker.audioPeak.begin(), checker.audioPeak.begin() + 40), 1000);
     for (uint32_t n = fadeEndFrame; n < checker.frames; ++n)
         EXPECT_EQ(checker.audioPeak[n], 0) << "frame " << n;

@@ -33,8 +33,10 @@ const std::string SHOW_PROCESS_NAME = "(pelmira15)";
 constexpr const char* CAUGHT_SIGNALS_FIELD = "SigCgt:";
 constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Ceilings only: a busy machine may take its time, but a quit still comes
+// long before the show or its ending would end the program by itself.
 constexpr int WINDOW_LIMIT_MS = 30000;
-constexpr int QUIT_LIMIT_MS = 2000;
+constexpr int QUIT_LIMIT_MS = 10000;
 
 // Times count from the window's appearance, or, while loading, from the
 // moment the program catches the signals: before its main() runs nothing
@@ -136,6 +138,7 @@ class SignalPhase : public ::testing::TestWithParam<SignalCase> {};
 TEST_P(SignalPhase, EndsTheRunNormallyAndPromptly) {
     const Phase& phase = GetParam().phase;
     XvfbServer x;
+    ASSERT_TRUE(x.started());
     ASSERT_EQ(screenSize(x), DESKTOP_SIZE);
     ASSERT_EQ(currentMode(x), DESKTOP_SIZE);
 
@@ -153,10 +156,8 @@ TEST_P(SignalPhase, EndsTheRunNormallyAndPromptly) {
     sleepUntil(origin, phase.signalAtMs);
     ASSERT_TRUE(show.running()) << "ended before the signal: " << show.status() << " " << show.errorOutput();
     show.signal(GetParam().signal);
-    const long long signalled = monotonicMs();
 
-    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "still running 2 s after the signal";
-    EXPECT_LT(monotonicMs() - signalled, QUIT_LIMIT_MS);
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "the signal does not end the run";
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
     EXPECT_EQ(show.errorOutput(), "");
     EXPECT_FALSE(windowExists(x));

@@ -1,5 +1,7 @@
 #include "tests/support/xvfb_server.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +13,7 @@
 
 namespace {
 
-constexpr int START_TIMEOUT_MS = 10000;
+constexpr int START_TIMEOUT_MS = 30000;
 constexpr size_t XWD_HEADER_FIELDS = 25;
 
 uint32_t bigEndian(const uint8_t* bytes) {
@@ -19,8 +21,6 @@ uint32_t bigEndian(const uint8_t* bytes) {
 }
 
 }  // namespace
-
-int XvfbServer::serversStarted = 0;
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -44,24 +44,43 @@ double litShare(const std::vector<uint32_t>& screen, int level) {
     return static_cast<double>(lit) / static_cast<double>(screen.size());
 }
 
-XvfbServer::XvfbServer() : display_(":" + std::to_string(70 + (getpid() * 4 + serversStarted++) % 400)) {
+XvfbServer::XvfbServer() {
     char pattern[] = "/tmp/pelmira-xvfb-XXXXXX";
     frameBufferDir_ = mkdtemp(pattern);
+    // The server picks a free display itself and writes its number to the
+    // pipe once it accepts clients, so servers of tests running side by
+    // side never meet.
+    int ready[2];
+    if (pipe(ready) != 0)
+        return;
+    fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     server_ = std::make_unique<ChildProcess>(
         "/usr/bin/Xvfb",
-        std::vector<std::string>{display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset", "-fbdir",
-                                 frameBufferDir_},
+        std::vector<std::string>{"-displayfd", std::to_string(ready[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                 "-noreset", "-fbdir", frameBufferDir_},
         std::vector<std::string>{}, "");
-    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+    close(ready[1]);
+    std::string number;
     const long long deadline = monotonicMs() + START_TIMEOUT_MS;
-    struct stat info;
-    while (stat(socket.c_str(), &info) != 0 && monotonicMs() < deadline)
-        sleepMs(20);
+    pollfd readable{ready[0], POLLIN, 0};
+    char digit = 0;
+    while (monotonicMs() < deadline && poll(&readable, 1, 100) >= 0) {
+        if ((readable.revents & (POLLIN | POLLHUP)) == 0)
+            continue;
+        if (read(ready[0], &digit, 1) != 1 || digit == '\n')
+            break;
+        number += digit;
+    }
+    close(ready[0]);
+    if (!number.empty() && digit == '\n')
+        display_ = ":" + number;
 }
 
 XvfbServer::~XvfbServer() {
-    server_->signal(SIGTERM);
-    server_->waitFor(3000);
+    if (server_) {
+        server_->signal(SIGTERM);
+        server_->waitFor(3000);
+    }
     shellOutput("rm -rf '" + frameBufferDir_ + "'");
 }
 
@@ -73,6 +92,17 @@ std::string XvfbServer::waitForWindow(const std::string& name, int timeoutMs) co
     return waitForOutput("DISPLAY=" + display_ + " xwininfo -root -children 2>/dev/null | grep -F '\"" + name +
                              "\"' | awk '{printf \"%s\", $1}'",
                          timeoutMs);
+}
+
+bool XvfbServer::waitForScreen(const std::function<bool(const std::vector<uint32_t>&)>& seen,
+                               int timeoutMs) const {
+    const long long deadline = monotonicMs() + timeoutMs;
+    do {
+        if (seen(grabScreen()))
+            return true;
+        sleepMs(50);
+    } while (monotonicMs() < deadline);
+    return false;
 }
 
 // Xvfb keeps its screen as an XWD image in the -fbdir folder.

@@ -1,8 +1,10 @@
 // A private X server at 1024 x 768 x 24 for the length of a test, with the
 // tools a test needs to drive it: find a window, send keys, grab the screen.
+// Servers of tests that run side by side each get a display of their own.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
+    // Whether the server is up and accepting clients.
+    bool started() const { return !display_.empty(); }
     // "DISPLAY=:N", for a child's environment.
     std::string env() const { return "DISPLAY=" + display_; }
     std::string xdotool(const std::string& arguments) const;
@@ -26,11 +30,13 @@ public:
 
     // The screen as 0xRRGGBB pixels, row 0 at the top; empty if unreadable.
     std::vector<uint32_t> grabScreen() const;
+    // Grabs the screen until seen() holds for it; answers whether it did
+    // before the time ran out.
+    bool waitForScreen(const std::function<bool(const std::vector<uint32_t>&)>& seen, int timeoutMs) const;
     static constexpr int WIDTH = 1024;
     static constexpr int HEIGHT = 768;
 
 private:
-    static int serversStarted;
     std::string display_;
     std::string frameBufferDir_;
     std::unique_ptr<ChildProcess> server_;

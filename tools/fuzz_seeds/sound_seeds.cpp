@@ -4,7 +4,7 @@
 // rates, a rate change inside), and bytes that are no MP3 at all. Same
 // arguments, same files.
 //
-//   sound_fuzz_seeds MAKE_MUSIC SEED_DIR [WORK_DIR]
+//   sound_seeds MAKE_MUSIC SEED_DIR [WORK_DIR]
 //
 // WORK_DIR, libFuzzer's own corpus folder, is only created.
 #include <lame/lame.h>
@@ -183,13 +183,13 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(argv[3]);
     const std::filesystem::path musicFile = seeds / "music-1s.mp3";
     if (!runMakeMusic(argv[1], musicFile.string())) {
-        std::fprintf(stderr, "sound_fuzz_seeds: %s failed\n", argv[1]);
+        std::fprintf(stderr, "sound_seeds: %s failed\n", argv[1]);
         return 1;
     }
     const Bytes music = readFile(musicFile);
     const Bytes toneA = encodeTone(TONES[0]);
     if (music.empty() || toneA.empty()) {
-        std::fprintf(stderr, "sound_fuzz_seeds: no music to mangle\n");
+        std::fprintf(stderr, "sound_seeds: no music to mangle\n");
         return 1;
     }
 
@@ -217,7 +217,7 @@ int main(int argc, char** argv) {
         written.push_back({tone.name, encodeTone(tone)});
     for (const Seed& seed : written) {
         if (!writeFile(seeds / seed.name, seed.bytes)) {
-            std::fprintf(stderr, "sound_fuzz_seeds: cannot write %s\n", (seeds / seed.name).c_str());
+            std::fprintf(stderr, "sound_seeds: cannot write %s\n", (seeds / seed.name).c_str());
             return 1;
         }
     }

@@ -1,5 +1,5 @@
 // Writes the fuzzer's seed corpus: one small valid PNG per colour type, bit
-// depth and interlace mode the loader handles. Usage: fuzz_seed_corpus SEEDS [WORK]
+// depth and interlace mode the loader handles. Usage: png_seeds SEEDS [WORK]
 // (WORK, libFuzzer's own corpus directory, is only created).
 #include <cstdio>
 #include <filesystem>
