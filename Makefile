@@ -8,7 +8,8 @@
 BUILD_DIR  ?= build
 ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
-GENERATOR  := $(if $(shell command -v ninja),-G Ninja,)
+# Looked up when a recipe runs, after deps may have installed ninja.
+GENERATOR   = $(if $(shell command -v ninja),-G Ninja,)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
