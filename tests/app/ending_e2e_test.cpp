@@ -6,16 +6,12 @@
 // recorder's virtual clock in show_recording_test.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/captured_sound.h"
 #include "tests/support/child_process.h"
 #include "tests/support/xvfb_server.h"
 
@@ -25,8 +21,6 @@ const std::string SHOW = SHOW_BINARY;
 const std::string PROJECT = PROJECT_DIR;
 const std::string TITLE = "Pelmira 15 Advert";
 
-constexpr int FRAME_BYTES = 4;  // 16-bit stereo
-constexpr int RATE = 44100;
 constexpr int LIT_LEVEL = 24;
 
 // Ceilings only: each wait ends as soon as what it waits for happens, so a
@@ -48,31 +42,6 @@ constexpr double FADED_TO_S = 4.5;
 // checked on the recorder's virtual clock (show_recording_test).
 constexpr double FADED_SHARE = 0.25;
 
-long fileSize(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
-}
-
-// RMS of the 16-bit samples in [from, to) seconds of the capture, where
-// second 0 is the byte offset origin.
-double rms(const std::string& path, long origin, double from, double to) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return -1;
-    const long first = origin + static_cast<long>(from * RATE) * FRAME_BYTES;
-    const long count = static_cast<long>((to - from) * RATE) * 2;
-    std::vector<int16_t> samples(static_cast<size_t>(count));
-    std::fseek(file, first, SEEK_SET);
-    const size_t got = std::fread(samples.data(), 2, samples.size(), file);
-    std::fclose(file);
-    if (got == 0)
-        return -1;
-    double sum = 0;
-    for (size_t i = 0; i < got; ++i)
-        sum += static_cast<double>(samples[i]) * samples[i];
-    return std::sqrt(sum / static_cast<double>(got));
-}
-
 std::function<bool(const std::vector<uint32_t>&)> litAbove(double share) {
     return [share](const std::vector<uint32_t>& screen) { return litShare(screen, LIT_LEVEL) > share; };
 }
@@ -83,59 +52,44 @@ std::function<bool(const std::vector<uint32_t>&)> darkBelow(double share) {
     };
 }
 
-class EndingTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/pelmira-audio-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        audio_ = dir_ + "/heard.raw";
-    }
-    void TearDown() override { shellOutput("rm -rf '" + dir_ + "'"); }
-    std::vector<std::string> env(const XvfbServer& x) const {
-        return {x.env(), "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio_};
-    }
-    // Waits until the device has taken this much music: the show's own clock.
-    bool waitUntilHeard(double seconds) const {
-        const long bytes = static_cast<long>(seconds * RATE) * FRAME_BYTES;
-        const long long deadline = monotonicMs() + HEARD_LIMIT_MS;
-        while (fileSize(audio_) < bytes && monotonicMs() < deadline)
-            sleepMs(20);
-        return fileSize(audio_) >= bytes;
-    }
-    std::string dir_;
-    std::string audio_;
-};
+std::vector<std::string> showEnv(const XvfbServer& x, const CapturedSound& sound) {
+    std::vector<std::string> env = sound.env();
+    env.push_back(x.env());
+    return env;
+}
 
-TEST_F(EndingTest, EscapeFadesToTheLogoWhichEndsTheProgram) {
+TEST(EndingTest, EscapeFadesToTheLogoWhichEndsTheProgram) {
     XvfbServer x;
     ASSERT_TRUE(x.started());
-    ChildProcess show(SHOW, {}, env(x), PROJECT);
+    const CapturedSound sound;
+    ChildProcess show(SHOW, {}, showEnv(x, sound), PROJECT);
     ASSERT_FALSE(x.waitForWindow(TITLE, WINDOW_LIMIT_MS).empty()) << show.errorOutput();
     EXPECT_TRUE(x.waitForScreen(litAbove(0.02), SCENE_LIMIT_MS)) << "the title shows";
 
-    ASSERT_TRUE(waitUntilHeard(ESCAPE_AFTER_S)) << show.errorOutput();
+    ASSERT_TRUE(sound.waitUntilHeard(ESCAPE_AFTER_S, HEARD_LIMIT_MS)) << show.errorOutput();
     x.xdotool("key Escape");
-    const long heardAtEscape = fileSize(audio_);
+    const double heardAtEscape = sound.heardSeconds();
 
     EXPECT_TRUE(x.waitForScreen(darkBelow(0.002), SCENE_LIMIT_MS)) << "the fade ends in black";
     EXPECT_TRUE(x.waitForScreen(litAbove(0.01), SCENE_LIMIT_MS)) << "the logo shows";
     ASSERT_TRUE(show.waitFor(LOGO_END_LIMIT_MS)) << "the logo ends the program";
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
 
-    const double before = rms(audio_, heardAtEscape, -1.0, 0.0);
-    const double after = rms(audio_, heardAtEscape, FADED_FROM_S, FADED_TO_S);
+    const double before = sound.rms(heardAtEscape, -1.0, 0.0);
+    const double after = sound.rms(heardAtEscape, FADED_FROM_S, FADED_TO_S);
     EXPECT_GT(before, 300.0) << "the music plays before the Escape";
     EXPECT_GE(after, 0.0);
     EXPECT_LT(after, before * FADED_SHARE) << "the fade takes the sound down with the picture";
 }
 
 // Well before the logo would end the program by itself.
-TEST_F(EndingTest, SecondEscapeDuringTheFadeQuitsAtOnce) {
+TEST(EndingTest, SecondEscapeDuringTheFadeQuitsAtOnce) {
     XvfbServer x;
     ASSERT_TRUE(x.started());
-    ChildProcess show(SHOW, {}, env(x), PROJECT);
+    const CapturedSound sound;
+    ChildProcess show(SHOW, {}, showEnv(x, sound), PROJECT);
     ASSERT_FALSE(x.waitForWindow(TITLE, WINDOW_LIMIT_MS).empty()) << show.errorOutput();
-    ASSERT_TRUE(waitUntilHeard(1.0)) << show.errorOutput();
+    ASSERT_TRUE(sound.waitUntilHeard(1.0, HEARD_LIMIT_MS)) << show.errorOutput();
     x.xdotool("key Escape");
     sleepMs(1000);
     ASSERT_TRUE(show.running());
