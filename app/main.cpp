@@ -1,9 +1,43 @@
 // The show: started without arguments, it runs fullscreen until the music
 // ends, Escape ends it, or the window is closed.
+#include <cstdio>
+#include <string>
+
 #include "app/run_sequence.h"
+#include "app/show_options.h"
 #include "platform/quit_request.h"
 
-int main() {
+namespace {
+
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ShowOptions options;
+    std::string error;
+    if (!parseShowOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "pelmira15: %s\n", error.c_str());
+        std::fputs(SHOW_USAGE, stderr);
+        return EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(SHOW_USAGE, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("pelmira15 " PELMIRA_VERSION);
+        return 0;
+    }
+    std::string tried;
+    if (!enterShowData(tried)) {
+        std::fprintf(stderr, "pelmira15: cannot find %s; looked in %s\n", MUSIC_FILE, tried.c_str());
+        return EXIT_FAILED;
+    }
     installQuitSignals();
-    return runShow(presentationParts());
+    ShowParts parts = presentationParts();
+    parts.fullscreen = !options.window;
+    parts.displayIndex = options.displayIndex;
+    return runShow(parts);
 }

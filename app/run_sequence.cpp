@@ -7,6 +7,7 @@
 
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
+#include "platform/data_folder.h"
 #include "platform/gl_window.h"
 #include "platform/system_dialogs.h"
 #include "scenes/scene_kinds.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr const char* WINDOW_TITLE = "Pelmira 15 Advert";
-constexpr const char* MUSIC_FILE = "data/lunhal-amber_tide.mp3";
 constexpr const char* REQUIRED_EXTENSIONS[] = {"ARB_multitexture", "EXT_texture_env_combine"};
 constexpr const char* NO_SUPPORT_CAPTION = "no hardware support...";
 constexpr const char* NO_SUPPORT_TEXT =
@@ -61,11 +61,14 @@ bool hasExtension(const char* name, const char* extensions) {
     return false;
 }
 
+bool enterShowData(std::string& triedFolders) { return enterDataFolder(MUSIC_FILE, triedFolders); }
+
 ShowParts presentationParts() { return ShowParts{createGlWindow, createMusicPlayer, true}; }
 
 int runShow(const ShowParts& parts) {
     DisplayConfig* config = new DisplayConfig();
     config->fullscreen = parts.fullscreen;
+    config->displayIndex = parts.displayIndex;
     AppInfo* app = new AppInfo{nullptr, WINDOW_TITLE};
     int status = EXIT_OK;
 

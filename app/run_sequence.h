@@ -2,8 +2,18 @@
 // the music, run the show, undo everything.
 #pragma once
 
+#include <string>
+
 class GlWindow;
 class MusicPlayer;
+
+// The show's music; the folder whose data/ holds it holds the pictures too.
+constexpr const char* MUSIC_FILE = "data/lunhal-amber_tide.mp3";
+
+// Makes the folder that holds the show's data the working directory, looking
+// where a user may have started the program from (see platform/data_folder.h);
+// answers false with the folders tried when none holds it.
+bool enterShowData(std::string& triedFolders);
 
 // True when name occurs anywhere in extensions as a plain run of characters.
 bool hasExtension(const char* name, const char* extensions);
@@ -14,6 +24,7 @@ struct ShowParts {
     GlWindow* (*createWindow)(int kind);
     MusicPlayer* (*createPlayer)(int kind);
     bool fullscreen;
+    int displayIndex = 0;  // the monitor to use, from 0 (the primary)
 };
 
 // The show's own parts: the fullscreen window and the streamed track.

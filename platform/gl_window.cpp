@@ -8,7 +8,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstdio>
+#include <cstring>
 
 #include "platform/gl_window_faults.h"
 #include "platform/quit_request.h"
@@ -25,6 +25,7 @@ constexpr double FAR_PLANE = 10.0;
 constexpr double FIELD_OF_VIEW = 45.0;
 constexpr double CLEAR_DEPTH = 10.0;  // clamped by OpenGL to the far value 1
 constexpr int REQUIRED_CHANNEL_BITS = 8;
+constexpr int ANY_CHANNEL_BITS = 1;
 constexpr int UNDO_LOG_CAPACITY = 8;
 
 int32_t injectedFailure = 0;
@@ -56,11 +57,14 @@ void fillPixelFormat(const DisplayConfig& config) {
 
 // SDL settles the pixel format when it creates the window, so the request is
 // applied before that. SDL's defaults are 3/3/2 colour bits: ask explicitly.
-void applyPixelFormat() {
+// A frame presented scaled is drawn in its own 8-bit framebuffer, so then the
+// window takes whatever colour depth the screen has.
+void applyPixelFormat(bool exactColour) {
+    const int channelBits = exactColour ? REQUIRED_CHANNEL_BITS : ANY_CHANNEL_BITS;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, REQUIRED_CHANNEL_BITS);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, REQUIRED_CHANNEL_BITS);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, REQUIRED_CHANNEL_BITS);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, sharedPixelFormat.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, sharedPixelFormat.stencilBits);
@@ -70,16 +74,64 @@ void applyPixelFormat() {
 // Answers whether the context grants the colour and depth bits asked for.
 // Double buffering is asked for but not required: offscreen drivers draw into
 // a single buffer, and the swap still presents the frame.
-bool grantedAsRequested() {
-    int red = 0, green = 0, blue = 0, depth = 0;
+bool grantedAsRequested(bool exactColour, int& depth) {
+    int red = 0, green = 0, blue = 0;
     SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
     SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &green);
     SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &blue);
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-    if (red >= REQUIRED_CHANNEL_BITS && green >= REQUIRED_CHANNEL_BITS && blue >= REQUIRED_CHANNEL_BITS &&
-        depth >= sharedPixelFormat.depthBits)
+    const bool colour = !exactColour || (red >= REQUIRED_CHANNEL_BITS && green >= REQUIRED_CHANNEL_BITS &&
+                                         blue >= REQUIRED_CHANNEL_BITS);
+    if (colour && depth >= sharedPixelFormat.depthBits)
         return true;
     SDL_SetError("the context grants %d/%d/%d colour bits and %d depth bits", red, green, blue, depth);
+    return false;
+}
+
+bool named(const char* driver, const char* name) { return driver != nullptr && std::strcmp(driver, name) == 0; }
+
+bool isHeadless(const char* driver) { return named(driver, "offscreen") || named(driver, "dummy"); }
+
+void describeMissingDisplay() {
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (x11 != nullptr && wayland != nullptr)
+        SDL_SetError("cannot reach the display DISPLAY=%s or WAYLAND_DISPLAY=%s", x11, wayland);
+    else if (x11 != nullptr || wayland != nullptr)
+        SDL_SetError("cannot reach the display %s=%s", x11 != nullptr ? "DISPLAY" : "WAYLAND_DISPLAY",
+                     x11 != nullptr ? x11 : wayland);
+    else
+        SDL_SetError("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+}
+
+// Starts SDL's video on the display the environment names. Left to itself,
+// SDL tries every driver in turn when that display cannot be reached and may
+// end up on one without a display (offscreen), where the show would play to
+// nothing: such a driver runs only when SDL_VIDEODRIVER asks for it.
+bool startVideo() {
+    const bool asked = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (!asked && (x11 == nullptr) != (wayland == nullptr))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 != nullptr ? "x11" : "wayland");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (!asked)
+            describeMissingDisplay();
+        return false;
+    }
+    if (asked || !isHeadless(SDL_GetCurrentVideoDriver()))
+        return true;
+    // A failed stage leaves nothing behind.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    describeMissingDisplay();
+    return false;
+}
+
+bool displayExists(int index) {
+    const int displays = SDL_GetNumVideoDisplays();
+    if (index < displays)
+        return true;
+    SDL_SetError("there is no display %d (the desktop has %d, counted from 0)", index, displays);
     return false;
 }
 
@@ -92,30 +144,50 @@ bool isRequestedMode(const DisplayConfig& config, const SDL_DisplayMode& mode) {
 // (some drivers list only the latter); a 24-bit colour depth in 32-bit pixels
 // counts.
 bool findDisplayMode(const DisplayConfig& config, SDL_DisplayMode& mode) {
-    const int modes = SDL_GetNumDisplayModes(0);
+    const int modes = SDL_GetNumDisplayModes(config.displayIndex);
     for (int i = 0; i < modes; ++i) {
-        if (SDL_GetDisplayMode(0, i, &mode) == 0 && isRequestedMode(config, mode))
+        if (SDL_GetDisplayMode(config.displayIndex, i, &mode) == 0 && isRequestedMode(config, mode))
             return true;
     }
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && isRequestedMode(config, mode))
-        return true;
-    SDL_SetError("no %ux%u display mode with %u-bit pixels", unsigned{config.modeWidth},
-                 unsigned{config.modeHeight}, unsigned{config.colorBits});
-    return false;
+    return SDL_GetDesktopDisplayMode(config.displayIndex, &mode) == 0 && isRequestedMode(config, mode);
 }
 
-// Centre of the screen the window will be shown on, less half the window;
-// each half is taken separately.
-void windowPosition(const DisplayConfig& config, int& x, int& y) {
-    int screenWidth = config.modeWidth;
-    int screenHeight = config.modeHeight;
+// Wayland compositors do not switch modes: SDL stretches the window there,
+// and through XWayland a switched mode leaves the frame in a corner of a
+// desktop-sized window.
+bool modeSwitchShowsTheFrame() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return !named(driver, "wayland") && !(named(driver, "x11") && SDL_getenv("WAYLAND_DISPLAY") != nullptr);
+}
+
+// Where the window goes on its display, and how large it is. A switched mode
+// and a plain window are centred on the screen (the metrics after the switch,
+// each half taken separately); a scaled frame's window fills the desktop.
+bool windowPlace(const DisplayConfig& config, bool scaled, SDL_Rect& place) {
+    SDL_Rect bounds;
     SDL_DisplayMode desktop;
-    if (!config.fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
-        screenWidth = desktop.w;
-        screenHeight = desktop.h;
+    if (!displayExists(config.displayIndex) || SDL_GetDisplayBounds(config.displayIndex, &bounds) != 0 ||
+        SDL_GetDesktopDisplayMode(config.displayIndex, &desktop) != 0)
+        return false;
+    if (scaled) {
+        place = bounds;
+        return true;
     }
-    x = screenWidth / 2 - config.windowWidth / 2;
-    y = screenHeight / 2 - config.windowHeight / 2;
+    const int screenWidth = config.fullscreen ? config.modeWidth : desktop.w;
+    const int screenHeight = config.fullscreen ? config.modeHeight : desktop.h;
+    place.x = bounds.x + screenWidth / 2 - config.windowWidth / 2;
+    place.y = bounds.y + screenHeight / 2 - config.windowHeight / 2;
+    place.w = config.windowWidth;
+    place.h = config.windowHeight;
+    return true;
+}
+
+Uint32 windowFlags(const DisplayConfig& config, bool scaled) {
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    // A plain window keeps its frame, so the desktop can move and close it.
+    if (!config.fullscreen)
+        return flags;
+    return flags | SDL_WINDOW_BORDERLESS | (scaled ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
 }
 
 }  // namespace
@@ -152,7 +224,10 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
     SDL_Window* sdlWindow = nullptr;
     SDL_GLContext context = nullptr;
     SDL_DisplayMode mode = {};
-    int x = 0, y = 0;
+    SDL_Rect place = {};
+    bool scaled = false;
+    int depthBits = 0;
+    int drawableWidth = 0, drawableHeight = 0;
 
     // The stages read top to bottom; a failed one jumps to the end with its number.
     // The window class: X11 reads it from the environment, others from the application name.
@@ -161,29 +236,27 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (!stageAllowed(stage) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (!stageAllowed(stage) || !startVideo())
         goto failed;
     if (endingEventType == 0)
         endingEventType = SDL_RegisterEvents(1);
 
     stage = STAGE_DISPLAY_MODE;
-    if (config.fullscreen && (!stageAllowed(stage) || !findDisplayMode(config, mode)))
-        goto failed;
+    if (config.fullscreen) {
+        if (!stageAllowed(stage) || !displayExists(config.displayIndex))
+            goto failed;
+        scaled = !findDisplayMode(config, mode) || !modeSwitchShowsTheFrame();
+    }
 
-    windowPosition(config, x, y);
     fillPixelFormat(config);
-    applyPixelFormat();
+    applyPixelFormat(!scaled);
 
     stage = STAGE_CREATE_WINDOW;
-    if (stageAllowed(stage)) {
-        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-        if (config.fullscreen)
-            flags |= SDL_WINDOW_FULLSCREEN;
-        sdlWindow = SDL_CreateWindow(app.title, x, y, config.windowWidth, config.windowHeight, flags);
-    }
+    if (stageAllowed(stage) && windowPlace(config, scaled, place))
+        sdlWindow = SDL_CreateWindow(app.title, place.x, place.y, place.w, place.h, windowFlags(config, scaled));
     if (sdlWindow == nullptr)
         goto failed;
-    if (config.fullscreen && SDL_SetWindowDisplayMode(sdlWindow, &mode) != 0) {
+    if (config.fullscreen && !scaled && SDL_SetWindowDisplayMode(sdlWindow, &mode) != 0) {
         SDL_DestroyWindow(sdlWindow);
         goto failed;
     }
@@ -210,7 +283,7 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
         context = SDL_GL_CreateContext(sdlWindow);
     if (context == nullptr)
         goto failed;
-    if (!grantedAsRequested()) {
+    if (!grantedAsRequested(!scaled, depthBits)) {
         SDL_GL_DeleteContext(context);
         goto failed;
     }
@@ -222,6 +295,19 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
     // Adaptive vsync where offered; the loop still renders as fast as the swap returns.
     if (SDL_GL_SetSwapInterval(-1) != 0)
         SDL_GL_SetSwapInterval(1);
+
+    // A drawable of another size than the frame (a desktop-sized window, a
+    // HiDPI scale) gets the frame scaled too.
+    SDL_GL_GetDrawableSize(sdlWindow, &drawableWidth, &drawableHeight);
+    scaled = scaled || drawableWidth != config.windowWidth || drawableHeight != config.windowHeight;
+    if (scaled && !scaledFrame_.create(config.windowWidth, config.windowHeight, depthBits)) {
+        undoStages(config, SETUP_DONE, STAGE_CREATE_WINDOW);
+        stage = STAGE_DISPLAY_MODE;
+        SDL_SetError("no %ux%u display mode with %u-bit pixels, and no framebuffer objects to draw the frame "
+                     "scaled",
+                     unsigned{config.modeWidth}, unsigned{config.modeHeight}, unsigned{config.colorBits});
+        goto failed;
+    }
 
     setFixedGlState(config);
     config.status = SETUP_DONE;
@@ -270,21 +356,32 @@ bool GlWindow::swapBuffers() {
     glFlush();
     if (window == nullptr)
         return false;
-    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+    if (scaledFrame_.active()) {
+        // Read every frame: the desktop may resize a window that fills it.
+        int drawableWidth = 0, drawableHeight = 0;
+        SDL_GL_GetDrawableSize(sdlWindow, &drawableWidth, &drawableHeight);
+        scaledFrame_.present(drawableWidth, drawableHeight);
+    }
+    SDL_GL_SwapWindow(sdlWindow);
     return true;
 }
 
 bool GlWindow::shutdown(DisplayConfig& config, const AppInfo&) {
-    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
-    const int32_t status = config.status;
     undoLogLength = 0;
+    undoStages(config, config.status, STAGE_REGISTER_CLASS);
+    return true;
+}
 
-    if (config.fullscreen && status > STAGE_DISPLAY_MODE) {
+void GlWindow::undoStages(const DisplayConfig& config, int32_t status, int32_t lowest) {
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+    if (config.fullscreen && status > STAGE_DISPLAY_MODE && lowest <= STAGE_DISPLAY_MODE) {
         if (sdlWindow != nullptr)
             SDL_SetWindowFullscreen(sdlWindow, 0);
         logUndo(STAGE_DISPLAY_MODE);
     }
     if (status > STAGE_MAKE_CURRENT) {
+        scaledFrame_.destroy();
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         logUndo(STAGE_MAKE_CURRENT);
     }
@@ -302,11 +399,10 @@ bool GlWindow::shutdown(DisplayConfig& config, const AppInfo&) {
         window = nullptr;
         logUndo(STAGE_CREATE_WINDOW);
     }
-    if (status > STAGE_REGISTER_CLASS) {
+    if (status > STAGE_REGISTER_CLASS && lowest <= STAGE_REGISTER_CLASS) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         logUndo(STAGE_REGISTER_CLASS);
     }
-    return true;
 }
 
 GlWindow* createGlWindow(int kind) {

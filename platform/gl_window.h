@@ -8,10 +8,20 @@
 //     exactly the stages that were done, the display mode first.
 //   - After a complete init the context is current on the calling thread and
 //     the fixed GL state of setFixedGlState() is in force.
+//   - Every frame is drawn at windowWidth x windowHeight with the same pixel
+//     values, whatever the screen: where the display offers the requested
+//     mode, fullscreen switches to it; elsewhere (another size or colour
+//     depth, Wayland, a HiDPI drawable) the window fills the desktop and each
+//     frame is presented scaled into the largest centred rectangle of its
+//     shape (platform/scaled_frame.h). Stage 2 fails only when neither works.
+//   - init() fails at stage 1 when SDL would fall back to a driver without a
+//     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
 //   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/scaled_frame.h"
 
 // The set-up stage that failed; the value is the stage number.
 enum ICWINCONFIGERRORS : int32_t {
@@ -48,6 +58,7 @@ struct DisplayConfig {
     uint8_t stencilBits = 0;
     uint8_t reservedByte = 0;
     int32_t status = SETUP_DONE;
+    int32_t displayIndex = 0;  // the monitor to use, from 0 (SDL's primary)
 };
 
 struct AppInfo {
@@ -78,6 +89,12 @@ public:
     void* renderContext = nullptr;  // the SDL_GLContext once stage 7 is done
     void* window = nullptr;         // the SDL_Window once stage 3 is done
     uint8_t option = 0;
+
+private:
+    // Undoes the stages below status down to lowest, in shutdown()'s order.
+    void undoStages(const DisplayConfig& config, int32_t status, int32_t lowest);
+
+    ScaledFrame scaledFrame_;  // active when frames are presented scaled
 };
 
 // Kind 1 gives a new GlWindow; any other kind gives null.

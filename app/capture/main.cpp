@@ -1,7 +1,9 @@
 // The recorder: runs the show offscreen on a virtual clock and writes what it
 // draws, frame for frame, as a PNG, a folder of PNGs or an H.264 video.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "app/capture/capture_log.h"
 #include "app/capture/capture_options.h"
@@ -9,10 +11,12 @@
 #include "app/capture/progress_bar.h"
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
+#include "app/run_sequence.h"
 #include "platform/quit_request.h"
 
 namespace {
 
+constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
 std::unique_ptr<FrameSink> sinkFor(const CaptureOptions& options) {
@@ -40,6 +44,17 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(CAPTURE_USAGE, stdout);
         return 0;
+    }
+    // The output stays where the user meant it once the data folder becomes
+    // the working directory.
+    std::error_code failure;
+    const std::filesystem::path output = std::filesystem::absolute(options.path, failure);
+    if (!failure)
+        options.path = output.string();
+    std::string tried;
+    if (!enterShowData(tried)) {
+        captureMessage("cannot find %s; looked in %s", MUSIC_FILE, tried.c_str());
+        return EXIT_FAILED;
     }
     installQuitSignals();
     std::unique_ptr<FrameSink> sink = sinkFor(options);

@@ -1,0 +1,128 @@
+#include "platform/scaled_frame.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+
+#include "platform/gl_loader.h"
+
+namespace {
+
+// Core since OpenGL 3.0 and in ARB_framebuffer_object; looked up once a
+// context is current.
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+};
+
+FramebufferCalls gl = {};
+
+constexpr int CORE_FRAMEBUFFER_MAJOR = 3;
+
+bool driverHasFramebuffers() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const bool core = version != nullptr && version[0] >= '0' + CORE_FRAMEBUFFER_MAJOR && version[0] <= '9';
+    const bool extension = extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
+    return core || extension;
+}
+
+template <typename Call>
+bool lookUp(Call& call, const char* name) {
+    call = reinterpret_cast<Call>(glProcAddress(name));
+    return call != nullptr;
+}
+
+bool loadFramebufferCalls() {
+    return driverHasFramebuffers() && lookUp(gl.genFramebuffers, "glGenFramebuffers") &&
+           lookUp(gl.deleteFramebuffers, "glDeleteFramebuffers") && lookUp(gl.bindFramebuffer, "glBindFramebuffer") &&
+           lookUp(gl.genRenderbuffers, "glGenRenderbuffers") &&
+           lookUp(gl.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+           lookUp(gl.bindRenderbuffer, "glBindRenderbuffer") &&
+           lookUp(gl.renderbufferStorage, "glRenderbufferStorage") &&
+           lookUp(gl.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+           lookUp(gl.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+           lookUp(gl.blitFramebuffer, "glBlitFramebuffer");
+}
+
+GLenum depthFormat(int depthBits) {
+    if (depthBits > 24)
+        return GL_DEPTH_COMPONENT32;
+    return depthBits > 16 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16;
+}
+
+}  // namespace
+
+FrameRect fitFrame(int frameWidth, int frameHeight, int drawableWidth, int drawableHeight) {
+    FrameRect rect = {0, 0, drawableWidth, drawableHeight};
+    // Compare the shapes in integers: wider than the frame means bars left and right.
+    const int64_t wide = int64_t{drawableWidth} * frameHeight;
+    const int64_t tall = int64_t{drawableHeight} * frameWidth;
+    if (wide > tall)
+        rect.width = static_cast<int>(tall / frameHeight);
+    else if (tall > wide)
+        rect.height = static_cast<int>(wide / frameWidth);
+    rect.x = (drawableWidth - rect.width) / 2;
+    rect.y = (drawableHeight - rect.height) / 2;
+    return rect;
+}
+
+bool ScaledFrame::create(int width, int height, int depthBits) {
+    if (!loadFramebufferCalls())
+        return false;
+    width_ = width;
+    height_ = height;
+    gl.genRenderbuffers(1, &colour_);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, colour_);
+    // The window's format: 8-bit channels and no alpha.
+    gl.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    gl.genRenderbuffers(1, &depth_);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, depth_);
+    gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat(depthBits), width, height);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    gl.genFramebuffers(1, &framebuffer_);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        destroy();
+        return false;
+    }
+    return true;
+}
+
+void ScaledFrame::present(int drawableWidth, int drawableHeight) {
+    const FrameRect rect = fitFrame(width_, height_, drawableWidth, drawableHeight);
+    // Scissoring limits both the clear and the copy; a scene may leave its band set.
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gl.blitFramebuffer(0, 0, width_, height_, rect.x, rect.y, rect.x + rect.width, rect.y + rect.height,
+                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+}
+
+void ScaledFrame::destroy() {
+    if (framebuffer_ != 0) {
+        gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        gl.deleteFramebuffers(1, &framebuffer_);
+    }
+    if (colour_ != 0)
+        gl.deleteRenderbuffers(1, &colour_);
+    if (depth_ != 0)
+        gl.deleteRenderbuffers(1, &depth_);
+    framebuffer_ = colour_ = depth_ = 0;
+}
