@@ -1,11 +1,13 @@
-// The show as a user starts it: headless, under a real X server, without its
-// music, and on a driver that lacks an extension.
+// The show as a user starts it: from any folder, headless, under a real X
+// server, without its music or its display, with a wrong command line, and on
+// a driver that lacks an extension.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/child_process.h"
@@ -28,18 +30,21 @@ constexpr int QUIT_LIMIT_MS = 10000;
 // the signal may come while it still loads, which must end it the same way.
 constexpr int PLAYING_MS = 1500;
 
-// A working directory whose data folder holds every data file but the music.
-std::string dataWithoutMusic() {
+// A folder holding a copy of the show and a data folder with every data file
+// but the music, so that no folder the show searches holds the music.
+std::string copyWithoutMusic() {
     char pattern[] = "/tmp/pelmira-nomusic-XXXXXX";
     std::string dir = mkdtemp(pattern);
     const std::string data = dir + "/data";
     mkdir(data.c_str(), 0755);
-    shellOutput("for f in '" + DATA + "'/*.png; do ln -s \"$f\" '" + data + "'/; done");
+    shellOutput("cp '" + SHOW + "' '" + dir + "'/; for f in '" + DATA + "'/*.png; do ln -s \"$f\" '" + data +
+                "'/; done");
     return dir;
 }
 
+// Started from the root folder, the show still finds its data beside it.
 TEST(ShowHeadless, SigtermEndsTheRunNormally) {
-    ChildProcess show(SHOW, {}, HEADLESS, PROJECT);
+    ChildProcess show(SHOW, {}, HEADLESS, "/");
     ASSERT_TRUE(show.started());
     sleepMs(PLAYING_MS);
     ASSERT_TRUE(show.running()) << show.errorOutput();
@@ -48,13 +53,59 @@ TEST(ShowHeadless, SigtermEndsTheRunNormally) {
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
 }
 
-TEST(ShowHeadless, MissingMusicSaysSoAndExitsOne) {
-    const std::string dir = dataWithoutMusic();
-    ChildProcess show(SHOW, {}, HEADLESS, dir);
+TEST(ShowHeadless, MissingMusicNamesTheFoldersTriedAndExitsOne) {
+    const std::string dir = copyWithoutMusic();
+    ChildProcess show(dir + "/pelmira15", {}, HEADLESS, dir + "/data");
     ASSERT_TRUE(show.waitFor(START_LIMIT_MS));
     EXPECT_EQ(show.status(), 1);
-    EXPECT_NE(show.errorOutput().find("data/lunhal-amber_tide.mp3"), std::string::npos) << show.errorOutput();
+    const std::string message = show.errorOutput();
+    EXPECT_NE(message.find("data/lunhal-amber_tide.mp3"), std::string::npos) << message;
+    EXPECT_NE(message.find(dir + "/data, " + dir + ", /tmp"), std::string::npos) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     shellOutput("rm -rf '" + dir + "'");
+}
+
+// Runs the show with a command line and no display, so that nothing it
+// does can open a window; answers its status and what it printed on stdout
+// and stderr.
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+Outcome runWith(const std::string& arguments) {
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY '" + SHOW + "' " + arguments;
+    const std::string err = shellOutput(command + " 2>&1 >/dev/null");
+    const std::string out = shellOutput(command + " 2>/dev/null; echo \"status $?\"");
+    const size_t status = out.rfind("status ");
+    return {std::stoi(out.substr(status + 7)), out.substr(0, status), err};
+}
+
+TEST(ShowCommandLine, HelpVersionAndAnythingElseRefusedBeforeAWindowOpens) {
+    const Outcome help = runWith("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: pelmira15", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("--window"), std::string::npos);
+    const Outcome version = runWith("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("pelmira15 ", 0), 0u) << version.out;
+    for (const char* wrong : {"--fullscreen", "extra", "--display", "--display -1", "--display one"}) {
+        const Outcome refused = runWith(wrong);
+        EXPECT_EQ(refused.status, 2) << wrong;
+        EXPECT_EQ(refused.out, "") << wrong;
+        EXPECT_EQ(refused.err.rfind("pelmira15: ", 0), 0u) << refused.err;
+        EXPECT_NE(refused.err.find("usage: pelmira15"), std::string::npos) << wrong;
+    }
+}
+
+// SDL alone would fall back to a driver without a display and play to nothing.
+TEST(ShowHeadless, ADisplayWithNoServerIsOneLineAndExitOne) {
+    const std::string nowhere = ":4711";
+    ChildProcess show(SHOW, {}, {"DISPLAY=" + nowhere, "SDL_AUDIODRIVER=dummy"}, "/");
+    ASSERT_TRUE(show.waitFor(START_LIMIT_MS));
+    EXPECT_EQ(show.status(), 1);
+    const std::string message = show.errorOutput();
+    EXPECT_NE(message.find("DISPLAY=" + nowhere), std::string::npos) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 }
 
 TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/gl_window.h"
@@ -109,12 +110,35 @@ TEST_F(GlWindowTest, WindowedSetUpNeverTouchesTheDisplayMode) {
     EXPECT_EQ(undone(), std::vector<int32_t>({8, 7, 4, 3, 1}));
 }
 
-TEST_F(GlWindowTest, MissingDisplayModeFailsStageTwo) {
+// Without the mode the window fills the desktop and the frame is drawn
+// offscreen at its own size, then scaled at the swap.
+TEST_F(GlWindowTest, MissingDisplayModeDrawsTheFrameOffscreenAtItsOwnSize) {
     DisplayConfig config;
-    config.modeWidth = 1023;
+    config.colorBits = 16;
+    GlWindow window;
+    ASSERT_TRUE(window.init(config, APP)) << lastWindowError();
+    const Uint32 flags = SDL_GetWindowFlags(static_cast<SDL_Window*>(window.window));
+    EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
+    GLint viewport[4], framebuffer = 0;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    EXPECT_NE(framebuffer, 0);
+    window.swapBuffers();
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_NE(framebuffer, 0) << "the swap leaves the offscreen frame bound";
+    window.shutdown(config, APP);
+    EXPECT_EQ(undone(), std::vector<int32_t>({2, 8, 7, 4, 3, 1}));
+}
+
+TEST_F(GlWindowTest, AMonitorThatIsNotThereFailsStageTwo) {
+    DisplayConfig config;
+    config.displayIndex = 5;
     GlWindow window;
     EXPECT_FALSE(window.init(config, APP));
     EXPECT_EQ(config.status, STAGE_DISPLAY_MODE);
+    EXPECT_NE(std::string(lastWindowError()).find("no display 5"), std::string::npos) << lastWindowError();
     window.shutdown(config, APP);
     EXPECT_EQ(undone(), std::vector<int32_t>({1}));
 }
@@ -212,6 +236,34 @@ TEST(Factory, OnlyKindOneMakesAWindow) {
     delete window;
     EXPECT_EQ(createGlWindow(0), nullptr);
     EXPECT_EQ(createGlWindow(2), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The frame keeps its shape on every drawable: bars on the long sides only,
+// centred, never a pixel outside the drawable.
+TEST(FitFrame, TheLargestCentredRectangleOfTheFramesShape) {
+    struct Case {
+        int width, height;
+        FrameRect expected;
+    };
+    const Case cases[] = {
+        {1024, 768, {0, 0, 1024, 768}},     // the frame's own size
+        {1920, 1080, {240, 0, 1440, 1080}}, // wider: bars left and right
+        {1280, 1024, {0, 32, 1280, 960}},   // taller: bars above and below
+        {1366, 768, {171, 0, 1024, 768}},   // an odd margin rounds down on the left
+        {800, 600, {0, 0, 800, 600}},       // smaller, same shape
+        {2880, 1800, {240, 0, 2400, 1800}}, // a HiDPI drawable
+    };
+    for (const Case& c : cases) {
+        const FrameRect rect = fitFrame(1024, 768, c.width, c.height);
+        EXPECT_EQ(rect.x, c.expected.x) << c.width << "x" << c.height;
+        EXPECT_EQ(rect.y, c.expected.y) << c.width << "x" << c.height;
+        EXPECT_EQ(rect.width, c.expected.width) << c.width << "x" << c.height;
+        EXPECT_EQ(rect.height, c.expected.height) << c.width << "x" << c.height;
+    }
 }
 
 }  // namespace

@@ -20,6 +20,18 @@ uint32_t bigEndian(const uint8_t* bytes) {
     return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
+// One stored pixel as 0xRRGGBB: 32-bit pixels hold 8-bit channels, 16-bit
+// ones 5/6/5, widened so that full intensity stays 0xff.
+uint32_t pixelAt(const uint8_t* p, uint32_t bitsPerPixel, uint32_t byteOrder) {
+    const bool lsbFirst = byteOrder == 0;
+    if (bitsPerPixel == 32)
+        return lsbFirst ? (uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
+                        : (uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]);
+    const uint32_t value = lsbFirst ? (uint32_t{p[1]} << 8 | p[0]) : (uint32_t{p[0]} << 8 | p[1]);
+    const uint32_t r = value >> 11 & 0x1f, g = value >> 5 & 0x3f, b = value & 0x1f;
+    return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+}
+
 }  // namespace
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -44,7 +56,7 @@ double litShare(const std::vector<uint32_t>& screen, int level) {
     return static_cast<double>(lit) / static_cast<double>(screen.size());
 }
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(XScreen screen) : screen_(screen) {
     char pattern[] = "/tmp/pelmira-xvfb-XXXXXX";
     frameBufferDir_ = mkdtemp(pattern);
     // The server picks a free display itself and writes its number to the
@@ -56,7 +68,9 @@ XvfbServer::XvfbServer() {
     fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     server_ = std::make_unique<ChildProcess>(
         "/usr/bin/Xvfb",
-        std::vector<std::string>{"-displayfd", std::to_string(ready[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        std::vector<std::string>{"-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                 std::to_string(screen.width) + "x" + std::to_string(screen.height) + "x" +
+                                     std::to_string(screen.depth), "-nolisten", "tcp",
                                  "-noreset", "-fbdir", frameBufferDir_},
         std::vector<std::string>{}, "");
     close(ready[1]);
@@ -118,21 +132,20 @@ std::vector<uint32_t> XvfbServer::grabScreen() const {
         const uint32_t bitsPerPixel = bigEndian(header + 11 * 4);
         const uint32_t bytesPerLine = bigEndian(header + 12 * 4);
         const uint32_t colours = bigEndian(header + 19 * 4);
+        const uint32_t bytesPerPixel = bitsPerPixel / 8;
+        const size_t width = static_cast<size_t>(screen_.width);
         std::vector<uint8_t> row(bytesPerLine);
-        if (bitsPerPixel == 32 && bytesPerLine >= WIDTH * 4 &&
+        if ((bitsPerPixel == 32 || bitsPerPixel == 16) && bytesPerLine >= width * bytesPerPixel &&
             std::fseek(file, static_cast<long>(headerSize + colours * 12), SEEK_SET) == 0) {
-            screen.reserve(static_cast<size_t>(WIDTH) * HEIGHT);
-            for (int y = 0; y < HEIGHT && std::fread(row.data(), 1, row.size(), file) == row.size(); ++y) {
-                for (int x = 0; x < WIDTH; ++x) {
-                    const uint8_t* p = &row[static_cast<size_t>(x) * 4];
-                    screen.push_back(byteOrder == 0 ? (uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0])
-                                                    : (uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]));
-                }
+            screen.reserve(width * static_cast<size_t>(screen_.height));
+            for (int y = 0; y < screen_.height && std::fread(row.data(), 1, row.size(), file) == row.size(); ++y) {
+                for (size_t x = 0; x < width; ++x)
+                    screen.push_back(pixelAt(&row[x * bytesPerPixel], bitsPerPixel, byteOrder));
             }
         }
     }
     std::fclose(file);
-    if (screen.size() != static_cast<size_t>(WIDTH) * HEIGHT)
+    if (screen.size() != static_cast<size_t>(screen_.width) * static_cast<size_t>(screen_.height))
         screen.clear();
     return screen;
 }

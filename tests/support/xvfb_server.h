@@ -1,5 +1,6 @@
-// A private X server at 1024 x 768 x 24 for the length of a test, with the
-// tools a test needs to drive it: find a window, send keys, grab the screen.
+// A private X server for the length of a test (1024 x 768 x 24 unless a
+// screen is given), with the tools a test needs to drive it: find a window,
+// send keys, grab the screen.
 // Servers of tests that run side by side each get a display of their own.
 #pragma once
 
@@ -11,9 +12,15 @@
 
 #include "tests/support/child_process.h"
 
+struct XScreen {
+    int width = 1024;
+    int height = 768;
+    int depth = 24;  // 24 or 16
+};
+
 class XvfbServer {
 public:
-    XvfbServer();
+    explicit XvfbServer(XScreen screen = XScreen{});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -33,10 +40,10 @@ public:
     // Grabs the screen until seen() holds for it; answers whether it did
     // before the time ran out.
     bool waitForScreen(const std::function<bool(const std::vector<uint32_t>&)>& seen, int timeoutMs) const;
-    static constexpr int WIDTH = 1024;
-    static constexpr int HEIGHT = 768;
+    const XScreen& screen() const { return screen_; }
 
 private:
+    XScreen screen_;
     std::string display_;
     std::string frameBufferDir_;
     std::unique_ptr<ChildProcess> server_;
