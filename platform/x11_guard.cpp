@@ -26,6 +26,7 @@ namespace {
 constexpr const char* X11_DRIVER = "x11";
 constexpr int EXIT_DISPLAY_LOST = 1;
 constexpr int WAIT_FOREVER = -1;
+constexpr size_t DRAIN_CHUNK = 64;
 
 // The watcher's own connection. Its errors are expected races with a box
 // that closes while being acted on, not news about the show's window.
@@ -82,8 +83,9 @@ void askToClose(Display* display, Window window) {
     XSendEvent(display, window, False, NoEventMask, &event);
 }
 
+// The descriptor is non-blocking: this stops once it is empty.
 void drain(int fd) {
-    char bytes[64];
+    char bytes[DRAIN_CHUNK];
     while (read(fd, bytes, sizeof bytes) > 0) {
     }
 }
