@@ -13,7 +13,7 @@ GENERATOR   = $(if $(shell command -v ninja),-G Ninja,)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
-	libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri \
+	libx11-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri \
 	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
 	ffmpeg xvfb xdotool x11-utils x11-xserver-utils xfonts-base
 

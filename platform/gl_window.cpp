@@ -12,6 +12,7 @@
 
 #include "platform/gl_window_faults.h"
 #include "platform/quit_request.h"
+#include "platform/x11_guard.h"
 
 bool escapePressed = false;
 PixelFormatRequest sharedPixelFormat = {};
@@ -236,8 +237,10 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    guardX11Errors();
     if (!stageAllowed(stage) || !startVideo())
         goto failed;
+    guardX11Errors();
     if (endingEventType == 0)
         endingEventType = SDL_RegisterEvents(1);
 

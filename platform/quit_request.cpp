@@ -1,6 +1,10 @@
 #include "platform/quit_request.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -12,9 +16,19 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
+// The self-pipe that wakes a poll(); non-blocking, so a full pipe (nobody
+// waiting) never blocks the handler. Made before the handlers exist.
+int wakePipe[2] = {-1, -1};
+
 extern "C" void onQuitSignal(int) {
+    const int savedErrno = errno;
     quitSignalled.store(true, std::memory_order_relaxed);
     postQuitRequest();
+    if (wakePipe[1] >= 0) {
+        const char wake = 0;
+        [[maybe_unused]] const ssize_t written = write(wakePipe[1], &wake, 1);
+    }
+    errno = savedErrno;
 }
 
 }  // namespace
@@ -24,6 +38,8 @@ void postQuitRequest() { quitPosted.store(true, std::memory_order_relaxed); }
 bool takeQuitRequest() { return quitPosted.exchange(false, std::memory_order_relaxed); }
 
 void installQuitSignals() {
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        wakePipe[0] = wakePipe[1] = -1;
     struct sigaction action = {};
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -33,3 +49,5 @@ void installQuitSignals() {
 }
 
 bool quitSignalReceived() { return quitSignalled.load(std::memory_order_relaxed); }
+
+int quitSignalFd() { return wakePipe[0]; }

@@ -15,3 +15,8 @@ void installQuitSignals();
 // Answers whether one of those signals has arrived since installQuitSignals(),
 // for tools that clean up after an interrupted run.
 bool quitSignalReceived();
+
+// A non-blocking descriptor that turns readable when one of those signals
+// arrives, for a thread that waits in poll() and cannot see the flag; -1
+// before installQuitSignals(). The waiter may read it empty.
+int quitSignalFd();

@@ -5,5 +5,6 @@
 void showCursor(bool visible);
 
 // A modal error box with one OK button, owned by no window; blocks until it is
-// dismissed. Where no box can be shown (no display) the text goes to stderr.
+// dismissed: by its button, Return, Escape, closing it, or a quit signal.
+// Where no box can be shown (no display) the text goes to stderr.
 void showErrorBox(const char* caption, const char* text);

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/child_process.h"
 #include "tests/support/xvfb_server.h"
@@ -127,19 +129,51 @@ TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
 }
 
-TEST(ShowUnderX, MissingExtensionShowsTheBoxAndExitsOne) {
+TEST(ShowUnderX, WindowDestroyedFromOutsideEndsTheRunNormally) {
     XvfbServer x;
     ASSERT_TRUE(x.started());
-    ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy", "MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture"},
-                      PROJECT);
-    const std::string box = x.waitForWindow("no hardware support...", START_LIMIT_MS);
-    ASSERT_FALSE(box.empty()) << show.errorOutput();
-    sleepMs(300);
-    EXPECT_TRUE(show.running()) << "the box waits to be dismissed";
-    x.xdotool("windowfocus --sync " + box);
+    ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
+    const std::string window = x.waitForWindow(TITLE, START_LIMIT_MS);
+    ASSERT_FALSE(window.empty()) << show.errorOutput();
+    sleepMs(PLAYING_MS);
+    x.xdotool("windowclose " + window);
+    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "the show hangs once its window is gone";
+    EXPECT_EQ(show.status(), 0) << show.errorOutput();
+}
+
+// The box with no window manager: nothing but the show gives it the focus.
+class MissingExtensionBox : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.started());
+        show = std::make_unique<ChildProcess>(
+            SHOW, std::vector<std::string>{},
+            std::vector<std::string>{x.env(), "SDL_AUDIODRIVER=dummy", "MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture"},
+            PROJECT);
+        box = x.waitForWindow("no hardware support...", START_LIMIT_MS);
+        ASSERT_FALSE(box.empty()) << show->errorOutput();
+    }
+
+    XvfbServer x;
+    std::unique_ptr<ChildProcess> show;
+    std::string box;
+};
+
+TEST_F(MissingExtensionBox, ReturnDismissesItAndTheRunExitsOne) {
+    const std::string focused = std::to_string(std::stoul(box, nullptr, 16));
+    ASSERT_FALSE(waitForOutput(x.env() + " xdotool getwindowfocus 2>/dev/null | grep -x " + focused, START_LIMIT_MS)
+                     .empty())
+        << "the box never gets the keyboard";
+    EXPECT_TRUE(show->running()) << "the box waits to be dismissed";
     x.xdotool("key Return");
-    ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "dismissing the box ends the run";
-    EXPECT_EQ(show.status(), 1);
+    ASSERT_TRUE(show->waitFor(QUIT_LIMIT_MS)) << "dismissing the box ends the run";
+    EXPECT_EQ(show->status(), 1);
+}
+
+TEST_F(MissingExtensionBox, SigtermClosesItAndTheRunExitsOne) {
+    show->signal(SIGTERM);
+    ASSERT_TRUE(show->waitFor(QUIT_LIMIT_MS)) << "SIGTERM does not close the box";
+    EXPECT_EQ(show->status(), 1);
 }
 
 }  // namespace

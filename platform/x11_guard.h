@@ -1,0 +1,37 @@
+// What the show does about its X server beyond what SDL does, so that nothing
+// done to it from outside leaves it stuck. Where SDL's video driver is not
+// x11 (Wayland, offscreen) none of it does anything.
+//
+// What the rest of the program may rely on:
+//   - guardX11Errors(), called right before and right after SDL's video
+//     subsystem starts, replaces SDL's Xlib error handler, which calls Xlib
+//     from inside itself and deadlocks. (SDL puts back the handler it found
+//     when its video quits, before the replies to its last requests are in:
+//     the first call makes that ours.) From then on a protocol error (the
+//     window destroyed by another client) posts a quit request and is
+//     otherwise ignored: the loop ends the normal way and the teardown runs
+//     through the errors it meets.
+//   - Losing the X server ends the process at once with status 1 and one line
+//     on stderr naming the display. No exit handler or static destructor
+//     runs: they would join the audio threads and close a device that may
+//     hang.
+//   - A BoxWatch, alive while a message box of that caption is up, gives the
+//     box the keyboard focus once it is mapped (there may be no window
+//     manager to do it) and closes the box when a quit signal arrives.
+#pragma once
+
+#include <memory>
+
+void guardX11Errors();
+
+class BoxWatch {
+public:
+    explicit BoxWatch(const char* caption);
+    ~BoxWatch();
+    BoxWatch(const BoxWatch&) = delete;
+    BoxWatch& operator=(const BoxWatch&) = delete;
+
+private:
+    struct Watcher;
+    std::unique_ptr<Watcher> watcher_;
+};
