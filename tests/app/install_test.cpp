@@ -22,9 +22,10 @@ namespace {
 // Ceilings only: each wait ends as soon as the program does.
 constexpr int TOOL_LIMIT_MS = 60000;
 constexpr int RECORD_LIMIT_MS = 120000;
+constexpr int START_LIMIT_MS = 30000;
 constexpr int QUIT_LIMIT_MS = 10000;
-// Long enough for the show to be under way on an idle machine; a signal that
-// comes while it still loads ends it the same way.
+// A moment for the show to get under way once it has found its data; a
+// signal that comes while it still loads ends it the same way.
 constexpr int PLAYING_MS = 1500;
 // The title picture is on screen then.
 constexpr const char* TITLE_MS = "5000";
@@ -125,6 +126,11 @@ TEST_F(Installed, ShowFindsItsDataFromAnyFolder) {
     ChildProcess show(at("bin/pelmira15"), {},
                       {"HOME=" + home_, "SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"}, home_);
     ASSERT_TRUE(show.started());
+    // Finding its data makes the installed data folder its working directory.
+    const std::string dataRoot = at("share/pelmira15");
+    const std::string entered = waitForOutput(
+        "readlink /proc/" + std::to_string(show.pid()) + "/cwd | grep -Fx " + shellWord(dataRoot), START_LIMIT_MS);
+    EXPECT_FALSE(entered.empty()) << "the show never entered " << dataRoot << ": " << show.errorOutput();
     sleepMs(PLAYING_MS);
     show.signal(SIGTERM);
     ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "SIGTERM does not end the run";
