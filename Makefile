@@ -1,6 +1,8 @@
 # make run   - set up what is missing, build, and run the show (needs a display)
 # make test  - set up what is missing, build, and run every test
 # make build - set up and build only; make bench - the benchmarks
+# make install - build, then install under PREFIX (default /usr/local);
+#                DESTDIR stages the files under another root for packaging
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -8,6 +10,7 @@
 BUILD_DIR  ?= build
 ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 # Looked up when a recipe runs, after deps may have installed ninja.
 GENERATOR   = $(if $(shell command -v ninja),-G Ninja,)
 
@@ -15,9 +18,10 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
 	libx11-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri \
 	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-	ffmpeg xvfb xdotool x11-utils x11-xserver-utils xfonts-base
+	ffmpeg xvfb xdotool x11-utils x11-xserver-utils xfonts-base \
+	desktop-file-utils groff-base
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench install clean
 
 all: build
 
@@ -60,6 +64,14 @@ test: build
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'
+
+# The prefix is compiled in (the programs look for their data there too), so
+# the tree is configured for it before the build.
+install: deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR)
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)

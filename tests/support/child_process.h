@@ -16,6 +16,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     void signal(int number) const;
     // Waits up to timeoutMs; answers true when it exited (then status() holds
     // its exit code, or 128 + the signal that killed it).

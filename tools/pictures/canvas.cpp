@@ -1,6 +1,7 @@
 #include "tools/pictures/canvas.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace {
@@ -82,16 +83,25 @@ void Canvas::add(const Mask& mask, Colour colour) {
     }
 }
 
-std::vector<uint8_t> Canvas::toRgb8() const {
-    std::vector<uint8_t> bytes(pixels_.size() * 3);
+std::vector<uint8_t> Canvas::toRgb8() const { return toBytes(nullptr); }
+
+std::vector<uint8_t> Canvas::toRgba8(const Mask& alpha) const {
+    assert(alpha.width() == width_ && alpha.height() == height_);
+    return toBytes(&alpha);
+}
+
+std::vector<uint8_t> Canvas::toBytes(const Mask* alpha) const {
+    const size_t channels = alpha ? 4 : 3;
+    std::vector<uint8_t> bytes(pixels_.size() * channels);
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
             const Colour c = at(x, y);
             const float d = ditherAt(x, y);
-            uint8_t* out = &bytes[(size_t(y) * width_ + x) * 3];
+            uint8_t* out = &bytes[(size_t(y) * width_ + x) * channels];
             out[0] = toByte(c.r, d);
             out[1] = toByte(c.g, d);
             out[2] = toByte(c.b, d);
+            if (alpha) out[3] = toByte(alpha->at(x, y), d);
         }
     }
     return bytes;

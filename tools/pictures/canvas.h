@@ -62,8 +62,14 @@ public:
     // 8-bit RGB bytes, rows from the top, with a fixed dither against banding
     // in dark gradients; the same canvas always gives the same bytes.
     std::vector<uint8_t> toRgb8() const;
+    // The same with a fourth byte per pixel, the mask's coverage as opacity;
+    // the mask has the canvas's size.
+    std::vector<uint8_t> toRgba8(const Mask& alpha) const;
 
 private:
+    // RGB bytes, followed per pixel by the alpha mask's byte when one is given.
+    std::vector<uint8_t> toBytes(const Mask* alpha) const;
+
     int width_;
     int height_;
     std::vector<Colour> pixels_;

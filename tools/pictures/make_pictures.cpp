@@ -1,9 +1,13 @@
 // make_pictures OUTPUT_DIR: draws every picture the show reads from its data
-// folder and writes them there as 8-bit RGB PNG files. The output depends on
+// folder and writes them there as 8-bit RGB PNG files.
+// make_pictures --icons ICON_DIR: draws the program's icon in every size as
+// 8-bit RGBA PNG files, laid out as an icon theme wants them
+// (ICON_DIR/48x48/apps/pelmira15.png). The output depends on
 // nothing but this program and the DejaVu fonts, so every run gives the same
 // bytes. Each file is written under a temporary name and then renamed, so a
 // failed run never leaves a half-written picture under a real name.
 #include "tools/pictures/bump_map.h"
+#include "tools/pictures/icon_picture.h"
 #include "tools/pictures/lettering.h"
 #include "tools/pictures/png_writer.h"
 #include "tools/pictures/screen_pictures.h"
@@ -20,6 +24,8 @@
 namespace {
 
 constexpr const char* TAG = "make_pictures";
+constexpr const char* ICONS_OPTION = "--icons";
+constexpr const char* ICON_FILE = "pelmira15.png";
 
 struct Picture {
     std::string file;
@@ -43,14 +49,15 @@ std::vector<Picture> showPictures(const Lettering& lettering) {
     return pictures;
 }
 
-bool savePicture(const Canvas& canvas, const std::filesystem::path& path, std::string* error) {
-    const std::vector<uint8_t> rgb = canvas.toRgb8();
+// Writes 8-bit RGB or RGBA bytes (by colorType) as path.
+bool savePng(const std::vector<uint8_t>& bytes, int width, int height, int colorType,
+             const std::filesystem::path& path, std::string* error) {
     PngImage image;
-    image.width = uint32_t(canvas.width());
-    image.height = uint32_t(canvas.height());
-    image.colorType = PNG_WRITER_RGB;
+    image.width = uint32_t(width);
+    image.height = uint32_t(height);
+    image.colorType = colorType;
     image.bitDepth = 8;
-    image.rows = rgb.data();
+    image.rows = bytes.data();
     const std::filesystem::path temporary = path.string() + ".tmp";
     if (!writePng(temporary.c_str(), image, error)) return false;
     std::error_code failure;
@@ -63,19 +70,47 @@ bool savePicture(const Canvas& canvas, const std::filesystem::path& path, std::s
     return true;
 }
 
+bool saveShowPictures(const Lettering& lettering, const std::filesystem::path& directory, std::string* error) {
+    for (const Picture& picture : showPictures(lettering)) {
+        const Canvas canvas = picture.draw();
+        if (!savePng(canvas.toRgb8(), canvas.width(), canvas.height(), PNG_WRITER_RGB, directory / picture.file, error))
+            return false;
+    }
+    return true;
+}
+
+bool saveIcons(const Lettering& lettering, const std::filesystem::path& directory, std::string* error) {
+    for (const int size : ICON_SIZES) {
+        const std::string square = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path folder = directory / square / "apps";
+        std::error_code failure;
+        std::filesystem::create_directories(folder, failure);
+        if (failure) {
+            *error = folder.string() + ": " + failure.message();
+            return false;
+        }
+        const IconPicture icon = drawIcon(lettering, size);
+        if (!savePng(icon.colour.toRgba8(icon.opacity), size, size, PNG_WRITER_RGBA, folder / ICON_FILE, error))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", TAG);
+    const bool icons = argc == 3 && std::string(argv[1]) == ICONS_OPTION;
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR | %s %s ICON_DIR\n", TAG, TAG, ICONS_OPTION);
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
-    const std::filesystem::path directory = argv[1];
+    const char* const target = argv[argc - 1];
+    const std::filesystem::path directory = target;
     std::error_code failure;
     std::filesystem::create_directories(directory, failure);
     if (failure) {
-        std::fprintf(stderr, "%s: %s: %s\n", TAG, argv[1], failure.message().c_str());
+        std::fprintf(stderr, "%s: %s: %s\n", TAG, target, failure.message().c_str());
         return 1;
     }
 
@@ -85,14 +120,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", TAG, error.c_str());
         return 1;
     }
-    const std::vector<Picture> pictures = showPictures(lettering);
-    for (const Picture& picture : pictures) {
-        if (!savePicture(picture.draw(), directory / picture.file, &error)) {
-            std::fprintf(stderr, "%s: %s\n", TAG, error.c_str());
-            return 1;
-        }
+    const bool saved = icons ? saveIcons(lettering, directory, &error) : saveShowPictures(lettering, directory, &error);
+    if (!saved) {
+        std::fprintf(stderr, "%s: %s\n", TAG, error.c_str());
+        return 1;
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
-    std::printf("%s: %zu pictures in %s, %.2f s\n", TAG, pictures.size(), argv[1], elapsed.count());
+    std::printf("%s: %s in %s, %.2f s\n", TAG, icons ? "icons" : "pictures", target, elapsed.count());
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "tools/pictures/brand.h"
 #include "tools/pictures/hex_grid.h"
+#include "tools/pictures/product_mark.h"
 #include "tools/pictures/shapes.h"
 
 #include <algorithm>
@@ -10,9 +11,6 @@
 
 namespace {
 
-constexpr float PI = 3.14159265f;
-constexpr int PETAL_COUNT = 6;
-
 // The letterbox band the meshes draw in, in rows from the top of the screen.
 constexpr float BAND_TOP = 128.0f;
 constexpr float BAND_BOTTOM = 640.0f;
@@ -20,38 +18,6 @@ constexpr float BAND_BOTTOM = 640.0f;
 constexpr float MESH_CENTRE_X = 270.0f;
 constexpr float MESH_CENTRE_Y = 384.0f;
 constexpr float SLIDES_LEFT = 480.0f;
-
-// A pointed leaf of the product mark: two overlapping discs' common part,
-// lying along the direction angle from inner to outer radius around the centre.
-float petalDistance(float x, float y, float cx, float cy, float angle, float inner, float outer, float halfWidth) {
-    const float halfLength = (outer - inner) * 0.5f;
-    const float discRadius = (halfLength * halfLength + halfWidth * halfWidth) / (2.0f * halfWidth);
-    const float discOffset = discRadius - halfWidth;
-    const float mid = inner + halfLength;
-    const float dx = x - cx;
-    const float dy = y - cy;
-    const float u = dx * std::cos(angle) + dy * std::sin(angle) - mid;
-    const float v = -dx * std::sin(angle) + dy * std::cos(angle);
-    return std::max(std::hypot(u, v - discOffset), std::hypot(u, v + discOffset)) - discRadius;
-}
-
-// The Pelmira mark: six leaves turned like an opening aperture. Every other
-// leaf (parity 0 or 1) goes into one mask, so the two sets can differ in tone.
-Mask petalMark(int width, int height, float cx, float cy, float radius, int parity) {
-    Mask mask(width, height);
-    constexpr float TWIST = 0.38f;
-    const Box bounds{cx - radius - 2.0f, cy - radius - 2.0f, cx + radius + 2.0f, cy + radius + 2.0f};
-    for (int k = parity; k < PETAL_COUNT; k += 2) {
-        const float angle = 2.0f * PI * float(k) / float(PETAL_COUNT) - PI / 2.0f;
-        // Each leaf starts off the axis so the six swirl around an open centre.
-        const float baseX = cx + std::cos(angle + PI / 2.0f) * radius * 0.16f;
-        const float baseY = cy + std::sin(angle + PI / 2.0f) * radius * 0.16f;
-        fillShape(mask, bounds, [&](float x, float y) {
-            return petalDistance(x, y, baseX, baseY, angle + TWIST, radius * 0.12f, radius, radius * 0.2f);
-        });
-    }
-    return mask;
-}
 
 // Adds a soft halo of the mask's shape.
 void glow(Canvas& canvas, const Mask& mask, Colour colour, float radius) { canvas.add(mask.blurred(radius), colour); }
