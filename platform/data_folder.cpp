@@ -11,8 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* INSTALLED_BELOW_PREFIX = "share/pelmira15";
-
 // Where the executable lies; empty when the system does not say.
 fs::path executableFolder() {
     std::error_code failure;
@@ -30,7 +28,7 @@ std::vector<fs::path> candidateFolders() {
     if (!beside.empty()) {
         folders.push_back(beside);
         folders.push_back(beside.parent_path());
-        folders.push_back(beside.parent_path() / INSTALLED_BELOW_PREFIX);
+        folders.push_back(beside.parent_path() / PELMIRA_DATA_BELOW_PREFIX);
     }
     folders.push_back(PELMIRA_INSTALLED_DATA_ROOT);
     return folders;

@@ -1,5 +1,5 @@
-// The window layer: one borderless fullscreen window with an OpenGL
-// compatibility context, the fixed projection every scene relies on, the
+// The window layer: one window, borderless and fullscreen unless asked
+// otherwise, with an OpenGL compatibility context, the fixed projection every scene relies on, the
 // message pump and the Escape protocol.
 //
 // What the rest of the program may rely on:
@@ -16,6 +16,8 @@
 //     shape (platform/scaled_frame.h). Stage 2 fails only when neither works.
 //   - init() fails at stage 1 when SDL would fall back to a driver without a
 //     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
+//   - Not fullscreen, the window is framed and centred on its display, so the
+//     desktop can move and close it.
 //   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits.
 #pragma once
 

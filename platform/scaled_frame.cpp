@@ -102,15 +102,34 @@ bool ScaledFrame::create(int width, int height, int depthBits) {
 
 void ScaledFrame::present(int drawableWidth, int drawableHeight) {
     const FrameRect rect = fitFrame(width_, height_, drawableWidth, drawableHeight);
-    // Scissoring limits both the clear and the copy; a scene may leave its band set.
+    // The back buffer is undefined after a swap: the bars are cleared every
+    // frame, but only they, since clearing costs a software rasteriser as
+    // much as copying.
+    const int right = rect.x + rect.width;
+    const int top = rect.y + rect.height;
+    const FrameRect bars[] = {
+        {0, 0, rect.x, drawableHeight},
+        {right, 0, drawableWidth - right, drawableHeight},
+        {0, 0, drawableWidth, rect.y},
+        {0, top, drawableWidth, drawableHeight - top},
+    };
+    // A scene may leave its scissor band set; both are put back.
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    glDisable(GL_SCISSOR_TEST);
+    GLint scissorBox[4];
+    glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
     gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    gl.blitFramebuffer(0, 0, width_, height_, rect.x, rect.y, rect.x + rect.width, rect.y + rect.height,
-                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glEnable(GL_SCISSOR_TEST);
+    for (const FrameRect& bar : bars) {
+        if (bar.width <= 0 || bar.height <= 0)
+            continue;
+        glScissor(bar.x, bar.y, bar.width, bar.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    gl.blitFramebuffer(0, 0, width_, height_, rect.x, rect.y, right, top, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
     if (scissor)
         glEnable(GL_SCISSOR_TEST);
 }

@@ -63,6 +63,21 @@ protected:
     fs::path dir_;
 };
 
+// A recorder with no data anywhere it looks says so instead of drawing black.
+TEST_F(CaptureTool, NoDataAnywhereIsOneLineAndNoFrame) {
+    fs::copy_file(CAPTURE, at("pelmira15-capture"));
+    fs::permissions(at("pelmira15-capture"), fs::perms::owner_all);
+    ChildProcess child(at("pelmira15-capture"), {"--at", "5000", "frame.png"}, {}, dir_.string());
+    ASSERT_TRUE(child.waitFor(RUN_LIMIT_MS));
+    EXPECT_EQ(child.status(), 1);
+    const std::string errors = child.errorOutput();
+    EXPECT_EQ(errors.rfind("pelmira15-capture: cannot find data/lunhal-amber_tide.mp3; looked in " + dir_.string(), 0),
+              0u)
+        << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_FALSE(fs::exists(at("frame.png")));
+}
+
 TEST_F(CaptureTool, OneFrameEqualsTheSameFrameOfARecording) {
     const Outcome frame = capture({"--at", "11550", at("frame.png")});
     ASSERT_EQ(frame.status, 0) << frame.errors;
