@@ -30,12 +30,12 @@ int main(int argc, char** argv) {
         std::puts("pelmira15 " PELMIRA_VERSION);
         return 0;
     }
+    installQuitSignals();
     std::string tried;
     if (!enterShowData(tried)) {
         std::fprintf(stderr, "pelmira15: cannot find %s; looked in %s\n", MUSIC_FILE, tried.c_str());
         return EXIT_FAILED;
     }
-    installQuitSignals();
     ShowParts parts = presentationParts();
     parts.fullscreen = !options.window;
     parts.displayIndex = options.displayIndex;
