@@ -13,10 +13,6 @@ SceneTimeline sceneTimeline;
 
 namespace {
 
-constexpr uint32_t FADE_DURATION_MS = 2500;
-constexpr uint32_t LOGO_START_OFFSET_MS = 2500;
-constexpr uint32_t LOGO_DURATION_MS = 14000;
-
 void setTiming(Scene* scene, uint32_t start, uint32_t duration, uint32_t type, uint32_t flags) {
     scene->start = start;
     scene->duration = duration;
@@ -91,7 +87,7 @@ void renderFrame(uint32_t now) {
     activateDue(now);
     for (; scene != nullptr; scene = scene->next) {
         const double duration = scene->duration;
-        const float progress = static_cast<float>((static_cast<double>(now) - scene->start) / duration);
+        const float progress = progressAt(now, scene->start, scene->duration);
         const float step = static_cast<float>(static_cast<uint32_t>(now - sceneTimeline.previousFrameTime) / duration);
         const bool inWindow = scene->start < now && now <= scene->start + scene->duration;
         if ((scene->flags & SCENE_KEEP_RUNNING) != 0 || inWindow)
@@ -99,6 +95,10 @@ void renderFrame(uint32_t now) {
     }
     sceneTimeline.activeList = unlinkFinished(sceneTimeline.activeList);
     sceneTimeline.previousFrameTime = now;
+}
+
+float progressAt(uint32_t now, uint32_t start, uint32_t duration) {
+    return static_cast<float>((static_cast<double>(now) - start) / static_cast<double>(duration));
 }
 
 void destroyScenes() {

@@ -22,6 +22,10 @@ constexpr int FADE_SLOT = 6;
 constexpr int LOGO_SLOT = 7;
 constexpr uint32_t SHOW_END_MS = 173000;
 constexpr uint32_t LOGO_TYPE = 8;
+// The ending's two scenes, timed from the frame that begins it.
+constexpr uint32_t FADE_DURATION_MS = 2500;
+constexpr uint32_t LOGO_START_OFFSET_MS = 2500;
+constexpr uint32_t LOGO_DURATION_MS = 14000;
 
 extern const SceneTableEntry SCENE_TABLE[SCENE_TABLE_ROWS];
 
@@ -47,6 +51,9 @@ Scene* unlinkFinished(Scene* head);
 void activateDue(uint32_t now);
 void buildScenes(const SceneFactory& factory);
 void renderFrame(uint32_t now);
+// The progress renderFrame() hands a scene of that start and duration at now:
+// computed in double, rounded once to float.
+float progressAt(uint32_t now, uint32_t start, uint32_t duration);
 void destroyScenes();
 
 // Runs the show until a quit request or the frame at SHOW_END_MS; the music
