@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int PNG_MAX_PALETTE = 256;
+constexpr int FAST_ZLIB_LEVEL = 1;
 constexpr size_t ERROR_TEXT_SIZE = 256;
 
 struct ColourTypeRule {
@@ -100,6 +101,10 @@ bool encode(FILE* file, const PngImage& image, png_bytep* rowPointers, ErrorSink
     png_set_IHDR(png, info, image.width, image.height, image.bitDepth, image.colorType,
                  image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (image.fast) {
+        png_set_compression_level(png, FAST_ZLIB_LEVEL);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     if (image.colorType == PNG_WRITER_PALETTE) {
         png_color entries[PNG_MAX_PALETTE];
         for (int i = 0; i < image.paletteSize; ++i) {
