@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     ShowOptions options;
     std::string error;
     if (!parseShowOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "pelmira15: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", SHOW_PROGRAM_NAME, error.c_str());
         std::fputs(SHOW_USAGE, stderr);
         return EXIT_USAGE;
     }
@@ -27,13 +27,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("pelmira15 " PELMIRA_VERSION);
+        std::printf("%s %s\n", SHOW_PROGRAM_NAME, PELMIRA_VERSION);
         return 0;
     }
     installQuitSignals();
     std::string tried;
     if (!enterShowData(tried)) {
-        std::fprintf(stderr, "pelmira15: cannot find %s; looked in %s\n", MUSIC_FILE, tried.c_str());
+        std::fprintf(stderr, "%s: cannot find %s; looked in %s\n", SHOW_PROGRAM_NAME, MUSIC_FILE, tried.c_str());
         return EXIT_FAILED;
     }
     ShowParts parts = presentationParts();

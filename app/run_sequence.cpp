@@ -74,7 +74,7 @@ int runShow(const ShowParts& parts) {
 
     GlWindow* window = parts.createWindow(1);
     if (!window->init(*config, *app)) {
-        std::fprintf(stderr, "pelmira15: window set-up failed at stage %d (%s): %s\n",
+        std::fprintf(stderr, "%s: window set-up failed at stage %d (%s): %s\n", parts.programName,
                      static_cast<int>(config->status), STAGE_NAMES[config->status], lastWindowError());
         window->shutdown(*config, *app);
         delete window;
@@ -88,7 +88,7 @@ int runShow(const ShowParts& parts) {
     player->init();
     const bool opened = player->open(MUSIC_FILE);
     if (!opened) {
-        std::fprintf(stderr, "pelmira15: cannot play %s: %s\n", MUSIC_FILE, soundLastError());
+        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, MUSIC_FILE, soundLastError());
         status = EXIT_FAILED;
     }
 

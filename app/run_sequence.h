@@ -7,6 +7,9 @@
 class GlWindow;
 class MusicPlayer;
 
+// The tag of the show's messages on stderr.
+constexpr const char* SHOW_PROGRAM_NAME = "pelmira15";
+
 // The show's music; the folder whose data/ holds it holds the pictures too.
 constexpr const char* MUSIC_FILE = "data/lunhal-amber_tide.mp3";
 
@@ -25,6 +28,7 @@ struct ShowParts {
     MusicPlayer* (*createPlayer)(int kind);
     bool fullscreen;
     int displayIndex = 0;  // the monitor to use, from 0 (the primary)
+    const char* programName = SHOW_PROGRAM_NAME;  // tags the messages of a failed run
 };
 
 // The show's own parts: the fullscreen window and the streamed track.

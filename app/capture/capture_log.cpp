@@ -3,14 +3,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace {
-
-constexpr const char* TOOL_NAME = "pelmira15-capture";
-
-}  // namespace
+const char* const CAPTURE_TOOL_NAME = "pelmira15-capture";
 
 void captureMessage(const char* format, ...) {
-    std::fprintf(stderr, "%s: ", TOOL_NAME);
+    std::fprintf(stderr, "%s: ", CAPTURE_TOOL_NAME);
     va_list arguments;
     va_start(arguments, format);
     std::vfprintf(stderr, format, arguments);

@@ -1,22 +1,36 @@
 #include "app/capture/capture_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "timeline/timeline.h"
 
 const char* const CAPTURE_USAGE =
     "usage: pelmira15-capture --at MS frame.png\n"
-    "       pelmira15-capture [--fps N|N/D] [--from MS] [--to MS] [--escape-at MS] OUTPUT\n"
-    "  --at MS         the one frame the show draws at music time MS, as a PNG\n"
-    "  --fps N|N/D     frames per second, whole or a fraction such as 30000/1001 (default 60)\n"
-    "  --from MS       music time of the first frame (default 0)\n"
-    "  --to MS         music time the recording stops before (default the show's end, 173000)\n"
-    "  --escape-at MS  press Escape at the first frame at or after MS: fade, logo, quit\n"
-    "  OUTPUT          an H.264 video with sound (show.mp4), or, for an existing folder or a\n"
-    "                  path ending in '/', PNG frames (frame_000000.png ...) and audio.wav\n";
+    "       pelmira15-capture [--fps N|N/D] [--from MS] [--to MS] [--escape-at MS] [video choices] VIDEO\n"
+    "       pelmira15-capture [--fps N|N/D] [--from MS] [--to MS] [--escape-at MS] [--force] FOLDER/\n"
+    "  --at MS              the one frame the show draws at music time MS, as a PNG\n"
+    "  --fps N|N/D          frames per second, whole or a fraction such as 30000/1001 (default 60)\n"
+    "  --from MS            music time of the first frame (default 0)\n"
+    "  --to MS              music time the recording stops before (default the show's end, 173000)\n"
+    "  --escape-at MS       press Escape at the first frame at or after MS: fade, logo, end\n"
+    "  VIDEO                .mp4, .m4v or .mov (H.264 and AAC), .mkv (H.264 and FLAC),\n"
+    "                       .webm (VP9 and Opus)\n"
+    "  FOLDER/              an existing folder or a path ending in '/': PNG frames\n"
+    "                       (frame_000000.png ...) and audio.wav\n"
+    "video choices:\n"
+    "  --crf N              quality, lower is better: H.264 0-51 (default 18), VP9 0-63 (default 24)\n"
+    "  --lossless           frames that decode to exactly the pixels drawn (H.264 RGB; FFV1 in .mkv,\n"
+    "                       VP9 RGB in .webm)\n"
+    "  --audio-bitrate N[k] bits per second of AAC or Opus sound (default 192k)\n"
+    "  --size WxH           the output's size, the picture fitted in and centred (default 1024x768)\n"
+    "  --scale-filter F     lanczos (default), bicubic or nearest, for --size\n"
+    "  --force              replace the frames a folder holds from an earlier recording\n"
+    "  --help, --version\n";
 
 namespace {
 
@@ -25,8 +39,13 @@ constexpr uint32_t DEFAULT_FPS = 60;
 constexpr uint32_t MAX_FPS = 1000;
 // Bounds the clock's integer arithmetic.
 constexpr uint32_t MAX_RATE_TERM = 1000000;
+constexpr uint32_t MIN_SIZE = 16;
+constexpr uint32_t MAX_SIZE = 8192;
+constexpr uint32_t MIN_AUDIO_BITRATE = 8000;
+constexpr uint32_t MAX_AUDIO_BITRATE = 512000;
+constexpr uint32_t BITS_PER_KILOBIT = 1000;
 
-bool parseMs(const std::string& text, uint32_t& value) {
+bool parseWhole(const std::string& text, uint32_t& value) {
     if (text.empty() || text[0] < '0' || text[0] > '9')
         return false;
     errno = 0;
@@ -38,15 +57,37 @@ bool parseMs(const std::string& text, uint32_t& value) {
     return true;
 }
 
+// "N" and "N/D", each term whole.
+bool parsePair(const std::string& text, char separator, uint32_t& first, uint32_t& second) {
+    const size_t at = text.find(separator);
+    return at != std::string::npos && parseWhole(text.substr(0, at), first) && parseWhole(text.substr(at + 1), second);
+}
+
 bool parseRate(const std::string& text, FrameRate& rate) {
-    const size_t slash = text.find('/');
     rate.seconds = 1;
-    if (!parseMs(text.substr(0, slash), rate.frames))
+    const bool parsed = text.find('/') == std::string::npos ? parseWhole(text, rate.frames)
+                                                            : parsePair(text, '/', rate.frames, rate.seconds);
+    return parsed && rate.frames > 0 && rate.seconds > 0 && rate.frames <= MAX_RATE_TERM &&
+           rate.seconds <= MAX_RATE_TERM && uint64_t{rate.frames} <= uint64_t{MAX_FPS} * rate.seconds;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    uint32_t w = 0, h = 0;
+    auto fits = [](uint32_t side) { return side >= MIN_SIZE && side <= MAX_SIZE && side % 2 == 0; };
+    if (!parsePair(text, 'x', w, h) || !fits(w) || !fits(h))
         return false;
-    if (slash != std::string::npos && !parseMs(text.substr(slash + 1), rate.seconds))
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool parseBitrate(const std::string& text, uint32_t& bitsPerSecond) {
+    const bool kilo = !text.empty() && (text.back() == 'k' || text.back() == 'K');
+    uint32_t value = 0;
+    if (!parseWhole(kilo ? text.substr(0, text.size() - 1) : text, value) || value > MAX_AUDIO_BITRATE)
         return false;
-    return rate.frames > 0 && rate.seconds > 0 && rate.frames <= MAX_RATE_TERM && rate.seconds <= MAX_RATE_TERM &&
-           uint64_t{rate.frames} <= uint64_t{MAX_FPS} * rate.seconds;
+    bitsPerSecond = kilo ? value * BITS_PER_KILOBIT : value;
+    return bitsPerSecond >= MIN_AUDIO_BITRATE && bitsPerSecond <= MAX_AUDIO_BITRATE;
 }
 
 bool isFolderPath(const std::string& path) {
@@ -54,40 +95,136 @@ bool isFolderPath(const std::string& path) {
     return path.back() == '/' || std::filesystem::is_directory(path, failure);
 }
 
-// A millisecond option as given: whether it was, and its value.
-struct MsOption {
-    bool given = false;
-    uint32_t ms = 0;
-};
-
+// What the command line said, before it is checked as a whole.
 struct Given {
+    struct Ms {
+        bool given = false;
+        uint32_t ms = 0;
+    };
+    Ms at, from, to, escapeAt;
     bool fps = false;
-    MsOption at, from, to, escapeAt;
+    bool crf = false;
+    uint32_t crfValue = 0;
+    bool lossless = false;
+    bool audioBitrate = false;
+    bool size = false;
+    bool scaleFilter = false;
+    bool force = false;
 };
 
-struct MsOptionName {
-    const char* name;
-    MsOption Given::*option;
-};
+// Reads an option's value; false when the value is not of its form.
+using ValueReader = bool (*)(const std::string& value, Given& given, CaptureOptions& options);
 
-constexpr MsOptionName MS_OPTIONS[] = {
-    {"--at", &Given::at},
-    {"--from", &Given::from},
-    {"--to", &Given::to},
-    {"--escape-at", &Given::escapeAt},
-};
-
-MsOption* msOptionNamed(Given& given, const std::string& name) {
-    for (const MsOptionName& entry : MS_OPTIONS) {
-        if (name == entry.name)
-            return &(given.*entry.option);
-    }
-    return nullptr;
+bool readMs(const std::string& value, Given::Ms& option) {
+    option.given = true;
+    return parseWhole(value, option.ms);
 }
+
+struct ValueOption {
+    const char* name;
+    ValueReader read;
+    const char* form;  // what the value must look like, for the message
+};
+
+const ValueOption VALUE_OPTIONS[] = {
+    {"--at", [](const std::string& v, Given& g, CaptureOptions&) { return readMs(v, g.at); }, "whole milliseconds"},
+    {"--from", [](const std::string& v, Given& g, CaptureOptions&) { return readMs(v, g.from); },
+     "whole milliseconds"},
+    {"--to", [](const std::string& v, Given& g, CaptureOptions&) { return readMs(v, g.to); }, "whole milliseconds"},
+    {"--escape-at", [](const std::string& v, Given& g, CaptureOptions&) { return readMs(v, g.escapeAt); },
+     "whole milliseconds"},
+    {"--fps",
+     [](const std::string& v, Given& g, CaptureOptions& o) {
+         g.fps = true;
+         return parseRate(v, o.plan.schedule.rate);
+     },
+     "N or N/D frames per second, above 0 and at most 1000"},
+    {"--crf",
+     [](const std::string& v, Given& g, CaptureOptions&) {
+         g.crf = true;
+         return parseWhole(v, g.crfValue);
+     },
+     "a whole number"},
+    {"--audio-bitrate",
+     [](const std::string& v, Given& g, CaptureOptions& o) {
+         g.audioBitrate = true;
+         return parseBitrate(v, o.video.audioBitrate);
+     },
+     "bits per second from 8000 (8k) to 512000 (512k)"},
+    {"--size",
+     [](const std::string& v, Given& g, CaptureOptions& o) {
+         g.size = true;
+         return parseSize(v, o.video.width, o.video.height);
+     },
+     "an even WIDTHxHEIGHT from 16x16 to 8192x8192"},
+    {"--scale-filter",
+     [](const std::string& v, Given& g, CaptureOptions& o) {
+         g.scaleFilter = true;
+         return scaleFilterNamed(v, o.video.scaleFilter);
+     },
+     "lanczos, bicubic or nearest"},
+};
 
 bool fail(std::string& error, const std::string& why) {
     error = why;
     return false;
+}
+
+std::string ms(uint32_t value) { return std::to_string(value) + " ms"; }
+
+// The video choices fit the kind of output.
+bool completeVideo(const Given& given, CaptureOptions& options, std::string& error) {
+    if (options.output != CaptureOutput::Video) {
+        const std::pair<const char*, bool> videoOnly[] = {{"--crf", given.crf},
+                                                          {"--lossless", given.lossless},
+                                                          {"--audio-bitrate", given.audioBitrate},
+                                                          {"--size", given.size},
+                                                          {"--scale-filter", given.scaleFilter}};
+        for (const auto& [name, wasGiven] : videoOnly) {
+            if (wasGiven)
+                return fail(error, std::string(name) + " applies to a video file, not to PNG frames");
+        }
+        return true;
+    }
+    VideoSettings& video = options.video;
+    video.kind = outputKindOf(options.path);
+    video.rate = options.plan.schedule.rate;
+    video.lossless = given.lossless;
+    if (video.kind == nullptr)
+        return fail(error, "cannot tell what to write from '" + options.path + "': give a file ending in " +
+                               outputKindNames() + ", or a folder ending in '/'");
+    if (given.force)
+        return fail(error, "--force applies to a folder of frames; a video file is always replaced");
+    if (given.crf && given.lossless)
+        return fail(error, "--crf and --lossless exclude each other");
+    const int maxCrf = video.kind->video->maxCrf;
+    if (given.crf && given.crfValue > static_cast<uint32_t>(maxCrf))
+        return fail(error, std::string("--crf takes 0 to ") + std::to_string(maxCrf) + " for " + video.kind->extension);
+    if (given.crf)
+        video.crf = static_cast<int>(given.crfValue);
+    if (given.audioBitrate && !video.kind->audio->lossy)
+        return fail(error, std::string("--audio-bitrate does not apply to ") + video.kind->extension +
+                               ", whose sound is lossless " + video.kind->audio->name);
+    if (given.scaleFilter && !given.size)
+        return fail(error, "--scale-filter needs --size");
+    return true;
+}
+
+// Cuts the frames to where the show ends by itself, saying so when a --to
+// asked for more.
+void cutToShowEnd(const Given& given, CaptureOptions& options) {
+    FrameSchedule& schedule = options.plan.schedule;
+    const uint32_t asked = schedule.frameCount;
+    schedule.frameCount = framesUntilShowEnds(schedule, options.plan.escape, options.plan.escapeAtMs);
+    if (!given.to.given || schedule.frameCount == asked)
+        return;
+    const uint32_t beforeEnd = frameCountBetween(schedule.fromMs, SHOW_END_MS, schedule.rate);
+    if (schedule.frameCount < std::min(asked, beforeEnd))
+        options.note = "after the Escape at " + ms(given.escapeAt.ms) + " the show ends with the frame at " +
+                       ms(frameTimeMs(schedule, schedule.frameCount - 1)) + "; recording up to there";
+    else
+        options.note = "--to " + ms(given.to.ms) + " lies after the show's end at " + ms(SHOW_END_MS) +
+                       "; recording up to there";
 }
 
 // Settles what the options leave open and checks they fit together.
@@ -95,12 +232,14 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
     RecordingPlan& plan = options.plan;
     plan.escape = given.escapeAt.given;
     plan.escapeAtMs = given.escapeAt.ms;
-    const std::string showEnd = std::to_string(SHOW_END_MS);
+    const std::string showEnd = " (" + ms(SHOW_END_MS) + ")";
     if (given.at.given) {
-        if (given.fps || given.from.given || given.to.given || given.escapeAt.given)
+        const bool other = given.fps || given.from.given || given.to.given || given.escapeAt.given || given.crf ||
+                           given.lossless || given.audioBitrate || given.size || given.scaleFilter || given.force;
+        if (other)
             return fail(error, "--at takes no other option");
         if (given.at.ms > SHOW_END_MS)
-            return fail(error, "--at lies after the show's end (" + showEnd + " ms)");
+            return fail(error, "--at lies after the show's end" + showEnd);
         options.output = CaptureOutput::SingleFrame;
         plan.schedule.fromMs = given.at.ms;
         plan.schedule.frameCount = 1;
@@ -110,13 +249,24 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
     const uint32_t fromMs = given.from.ms;
     const uint32_t toMs = given.to.given ? given.to.ms : SHOW_END_MS;
     if (fromMs >= SHOW_END_MS)
-        return fail(error, "--from must lie before the show's end (" + showEnd + " ms)");
+        return fail(error, "--from must lie before the show's end" + showEnd);
     if (toMs <= fromMs)
         return fail(error, "--to must lie after --from");
+    if (plan.escape && plan.escapeAtMs >= SHOW_END_MS)
+        return fail(error, "--escape-at lies after the show's end" + showEnd);
+    if (plan.escape && plan.escapeAtMs >= toMs)
+        return fail(error, "--escape-at lies after --to: the recording would stop before the Escape");
+    if (plan.escape && plan.escapeAtMs < fromMs && endingQuitMs(plan.escapeAtMs) < fromMs)
+        return fail(error, "--from lies after the show's end: after an Escape at " + ms(plan.escapeAtMs) +
+                               " it ends at " + ms(endingQuitMs(plan.escapeAtMs)));
     options.output = isFolderPath(options.path) ? CaptureOutput::PngFolder : CaptureOutput::Video;
+    options.replaceFrames = given.force;
+    if (!completeVideo(given, options, error))
+        return false;
     plan.schedule.fromMs = fromMs;
     plan.schedule.frameCount = frameCountBetween(fromMs, toMs, plan.schedule.rate);
     plan.withAudio = true;
+    cutToShowEnd(given, options);
     return true;
 }
 
@@ -129,24 +279,27 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     bool havePath = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        MsOption* msOption = msOptionNamed(given, arg);
+        const ValueOption* valueOption = nullptr;
+        for (const ValueOption& option : VALUE_OPTIONS) {
+            if (arg == option.name)
+                valueOption = &option;
+        }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return true;
-        } else if (msOption != nullptr || arg == "--fps") {
+        } else if (arg == "--version") {
+            options.version = true;
+            return true;
+        } else if (arg == "--lossless") {
+            given.lossless = true;
+        } else if (arg == "--force") {
+            given.force = true;
+        } else if (valueOption != nullptr) {
             if (i + 1 >= argc)
                 return fail(error, arg + " needs a value");
             const std::string value = argv[++i];
-            if (msOption == nullptr) {
-                given.fps = true;
-                if (!parseRate(value, options.plan.schedule.rate))
-                    return fail(error, "--fps takes N or N/D frames per second, above 0 and at most " +
-                                           std::to_string(MAX_FPS) + ", not '" + value + "'");
-            } else {
-                msOption->given = true;
-                if (!parseMs(value, msOption->ms))
-                    return fail(error, arg + " takes whole milliseconds, not '" + value + "'");
-            }
+            if (!valueOption->read(value, given, options))
+                return fail(error, arg + " takes " + valueOption->form + ", not '" + value + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return fail(error, "unknown option " + arg);
         } else if (havePath) {

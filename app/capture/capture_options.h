@@ -1,13 +1,16 @@
 // The recorder's command line:
 //   pelmira15-capture --at MS frame.png
-//   pelmira15-capture [--fps N | N/D] [--from MS] [--to MS] [--escape-at MS] OUTPUT
-// OUTPUT is an H.264 video with sound, or, when it is an existing folder or
-// ends with '/', a folder of PNG frames with audio.wav.
+//   pelmira15-capture [range and rate] [video choices] VIDEO
+//   pelmira15-capture [range and rate] [--force] FOLDER/
+// VIDEO is a file whose extension names its kind (see output_kind.h); a
+// FOLDER (an existing folder, or a path ending with '/') gets PNG frames and
+// audio.wav.
 #pragma once
 
 #include <string>
 
 #include "app/capture/recording.h"
+#include "app/capture/video_sink.h"
 
 enum class CaptureOutput { SingleFrame, PngFolder, Video };
 
@@ -15,7 +18,11 @@ struct CaptureOptions {
     CaptureOutput output = CaptureOutput::Video;
     std::string path;
     RecordingPlan plan;
-    bool help = false;  // --help: print the usage and record nothing
+    VideoSettings video;          // for a video output
+    bool replaceFrames = false;   // --force: a folder's old frames make way
+    bool help = false;            // --help: print the usage and record nothing
+    bool version = false;         // --version: print the version and record nothing
+    std::string note;             // a line for the user: the range was cut to the show's end
 };
 
 extern const char* const CAPTURE_USAGE;

@@ -1,6 +1,10 @@
 #include "app/capture/frame_clock.h"
 
+#include <algorithm>
 #include <cassert>
+
+#include "scenes/picture_scene.h"
+#include "timeline/timeline.h"
 
 namespace {
 
@@ -33,6 +37,47 @@ uint64_t frameFirstSample(const FrameSchedule& schedule, uint32_t n, uint32_t sa
     const uint64_t framePart = uint64_t{n} * schedule.rate.seconds * sampleRate;
     const uint64_t remainders = (fromPart % MS_PER_SECOND) * frames + (framePart % frames) * MS_PER_SECOND;
     return fromPart / MS_PER_SECOND + framePart / frames + remainders / (MS_PER_SECOND * frames);
+}
+
+namespace {
+
+// Whether the logo, started by an Escape on the frame at escapeFrameMs, draws
+// at timeMs and asks to quit there: it draws only inside its own window.
+bool logoQuitsAt(uint32_t escapeFrameMs, uint32_t timeMs) {
+    const uint32_t start = escapeFrameMs + LOGO_START_OFFSET_MS;
+    const bool inWindow = start < timeMs && timeMs <= start + LOGO_DURATION_MS;
+    return inWindow && progressAt(timeMs, start, LOGO_DURATION_MS) > LOGO_QUIT_PROGRESS;
+}
+
+}  // namespace
+
+uint32_t endingQuitMs(uint32_t escapeFrameMs) {
+    uint32_t timeMs = escapeFrameMs + LOGO_START_OFFSET_MS;
+    while (!logoQuitsAt(escapeFrameMs, timeMs))
+        ++timeMs;
+    return timeMs;
+}
+
+// An Escape before fromMs is pressed on its own lead-in pass; a later one on
+// the first frame at or after its time. Frames too sparse to land in the
+// logo's window never see it quit.
+uint32_t framesUntilShowEnds(const FrameSchedule& schedule, bool escape, uint32_t escapeAtMs) {
+    const uint32_t beforeEnd =
+        std::min(schedule.frameCount, frameCountBetween(schedule.fromMs, SHOW_END_MS, schedule.rate));
+    if (!escape)
+        return beforeEnd;
+    bool escaped = escapeAtMs < schedule.fromMs;
+    uint32_t escapeFrameMs = escapeAtMs;
+    for (uint32_t n = 0; n < beforeEnd; ++n) {
+        const uint32_t timeMs = frameTimeMs(schedule, n);
+        if (!escaped) {
+            escaped = timeMs >= escapeAtMs;
+            escapeFrameMs = timeMs;
+        } else if (logoQuitsAt(escapeFrameMs, timeMs)) {
+            return n + 1;
+        }
+    }
+    return beforeEnd;
 }
 
 FrameClock::FrameClock(const FrameSchedule& schedule, bool escape, uint32_t escapeAtMs) : schedule_(schedule) {

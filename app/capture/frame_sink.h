@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr int FRAME_WIDTH = 1024;
 constexpr int FRAME_HEIGHT = 768;
@@ -37,3 +38,6 @@ public:
     // Removes whatever was partly written.
     virtual void abandon() = 0;
 };
+
+// Whether the folder a file is to be written in exists; says why not.
+bool outputFolderExists(const std::string& path);

@@ -1,5 +1,7 @@
 // The recorder: runs the show offscreen on a virtual clock and writes what it
-// draws, frame for frame, as a PNG, a folder of PNGs or an H.264 video.
+// draws, frame for frame, as a PNG, a folder of PNGs or a video.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "app/capture/video_sink.h"
 #include "app/run_sequence.h"
 #include "platform/quit_request.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -24,16 +27,18 @@ std::unique_ptr<FrameSink> sinkFor(const CaptureOptions& options) {
     case CaptureOutput::SingleFrame:
         return std::make_unique<PngFileSink>(options.path);
     case CaptureOutput::PngFolder:
-        return std::make_unique<PngFolderSink>(options.path);
+        return std::make_unique<PngFolderSink>(options.path, options.replaceFrames);
     case CaptureOutput::Video:
         break;
     }
-    return std::make_unique<VideoSink>(options.path, options.plan.schedule.rate);
+    return std::make_unique<VideoSink>(options.path, options.video);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Progress and messages go on when stderr is a pipe whose reader left.
+    ignoreBrokenPipes();
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(argc, argv, options, error)) {
@@ -43,6 +48,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(CAPTURE_USAGE, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", CAPTURE_TOOL_NAME, PELMIRA_VERSION);
         return 0;
     }
     // The output stays where the user meant it once the data folder becomes
@@ -57,11 +66,14 @@ int main(int argc, char** argv) {
         return EXIT_FAILED;
     }
     installQuitSignals();
+    if (!options.note.empty())
+        captureMessage("%s", options.note.c_str());
     std::unique_ptr<FrameSink> sink = sinkFor(options);
     // A single frame needs no progress line.
     std::unique_ptr<ProgressBar> progress;
     if (options.output != CaptureOutput::SingleFrame)
-        progress = std::make_unique<ProgressBar>(stderr, options.plan.schedule.frameCount);
+        progress = std::make_unique<ProgressBar>(stderr, options.plan.schedule.frameCount,
+                                                 terminalColumns(STDERR_FILENO));
     const int status = record(options.plan, *sink, progress.get());
     if (status == 0)
         captureMessage("wrote %s", options.path.c_str());

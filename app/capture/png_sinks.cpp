@@ -5,18 +5,36 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "app/capture/capture_log.h"
 #include "tools/pictures/png_writer.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* AUDIO_FILE = "audio.wav";
 constexpr const char* FRAME_NAME_FORMAT = "frame_%06u.png";
+constexpr const char* FRAME_PREFIX = "frame_";
+constexpr const char* FRAME_SUFFIX = ".png";
 constexpr size_t FRAME_NAME_BYTES = 32;
 
 std::string inFolder(const std::string& folder, const std::string& name) {
-    return (std::filesystem::path(folder) / name).string();
+    return (fs::path(folder) / name).string();
+}
+
+std::string frameName(uint32_t index) {
+    char name[FRAME_NAME_BYTES];
+    std::snprintf(name, sizeof name, FRAME_NAME_FORMAT, static_cast<unsigned>(index));
+    return name;
+}
+
+// Any frame_*.png, whatever its number.
+bool isFrameName(const std::string& name) {
+    const std::string prefix = FRAME_PREFIX, suffix = FRAME_SUFFIX;
+    return name.size() > prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }  // namespace
@@ -29,6 +47,7 @@ bool writeFramePng(const std::string& path, const CapturedFrame& frame) {
     image.bitDepth = 8;
     image.rows = frame.rgb;
     image.rowStride = FRAME_ROW_BYTES;
+    image.fast = true;
     std::string error;
     if (writePng(path.c_str(), image, &error))
         return true;
@@ -36,14 +55,7 @@ bool writeFramePng(const std::string& path, const CapturedFrame& frame) {
     return false;
 }
 
-bool PngFileSink::open() {
-    std::filesystem::path folder = std::filesystem::path(path_).parent_path();
-    std::error_code failure;
-    if (folder.empty() || std::filesystem::is_directory(folder, failure))
-        return true;
-    captureMessage("cannot write %s: no folder %s", path_.c_str(), folder.string().c_str());
-    return false;
-}
+bool PngFileSink::open() { return outputFolderExists(path_); }
 
 bool PngFileSink::writeFrame(const CapturedFrame& frame) {
     written_ = writeFramePng(path_, frame);
@@ -56,11 +68,15 @@ void PngFileSink::abandon() {}
 
 bool PngFolderSink::open() {
     std::error_code failure;
-    std::filesystem::create_directories(folder_, failure);
-    if (failure) {
-        captureMessage("cannot make the folder %s: %s", folder_.c_str(), failure.message().c_str());
+    madeFolder_ = !fs::exists(folder_, failure);
+    fs::create_directories(folder_, failure);
+    if (failure || !fs::is_directory(folder_, failure)) {
+        captureMessage("cannot make the folder %s: %s", folder_.c_str(),
+                       failure ? failure.message().c_str() : "a file of that name is in the way");
         return false;
     }
+    if (!madeFolder_ && !removeOldFrames())
+        return false;
     std::string error;
     if (audio_.open(inFolder(folder_, AUDIO_FILE), error))
         return true;
@@ -73,10 +89,39 @@ bool PngFolderSink::beginAudio(uint32_t sampleRate) {
     return true;
 }
 
+bool PngFolderSink::removeOldFrames() {
+    std::vector<fs::path> old;
+    std::error_code failure;
+    for (fs::directory_iterator entry(folder_, failure), end; !failure && entry != end; entry.increment(failure)) {
+        if (isFrameName(entry->path().filename().string()))
+            old.push_back(entry->path());
+    }
+    if (failure) {
+        captureMessage("cannot read the folder %s: %s", folder_.c_str(), failure.message().c_str());
+        return false;
+    }
+    if (old.empty())
+        return true;
+    if (!replace_) {
+        captureMessage("%s already holds frames of a recording; --force replaces them", folder_.c_str());
+        return false;
+    }
+    old.push_back(inFolder(folder_, AUDIO_FILE));
+    for (const fs::path& file : old) {
+        fs::remove(file, failure);
+        if (failure) {
+            captureMessage("cannot remove %s: %s", file.string().c_str(), failure.message().c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PngFolderSink::writeFrame(const CapturedFrame& frame) {
-    char name[FRAME_NAME_BYTES];
-    std::snprintf(name, sizeof name, FRAME_NAME_FORMAT, static_cast<unsigned>(frame.index));
-    return writeFramePng(inFolder(folder_, name), frame);
+    if (!writeFramePng(inFolder(folder_, frameName(frame.index)), frame))
+        return false;
+    ++framesWritten_;
+    return true;
 }
 
 bool PngFolderSink::writeAudio(const int16_t* samples, size_t frames) {
@@ -94,4 +139,11 @@ bool PngFolderSink::finish() {
     return false;
 }
 
-void PngFolderSink::abandon() { audio_.discard(); }
+void PngFolderSink::abandon() {
+    audio_.discard();
+    for (uint32_t index = 0; index < framesWritten_; ++index)
+        std::remove(inFolder(folder_, frameName(index)).c_str());
+    std::error_code ignored;
+    if (madeFolder_)
+        fs::remove(folder_, ignored);
+}

@@ -1,5 +1,8 @@
-// The recorder's progress on one stderr line: frames, frames per second and
-// the time left, redrawn at most ten times a second.
+// The recorder's progress on stderr. On a terminal: one line that fits its
+// width (frames, frames per second, time left, and a bar when there is room),
+// redrawn at most ten times a second. Anywhere else (a file, a pipe): a plain
+// line once the first frame is in, at each further tenth of the frames or
+// after ten seconds without one, and a last one at the end.
 #pragma once
 
 #include <chrono>
@@ -8,21 +11,27 @@
 
 class ProgressBar {
 public:
-    ProgressBar(std::FILE* out, uint32_t totalFrames);
+    // columns: the terminal's width; 0 when out is not a terminal.
+    ProgressBar(std::FILE* out, uint32_t totalFrames, int columns);
 
-    // Redraws when the last redraw is old enough.
     void update(uint32_t framesDone);
-    // Redraws with the final count and ends the line.
+    // The final count, and the line ended.
     void finish(uint32_t framesDone);
 
 private:
     using Clock = std::chrono::steady_clock;
-    void draw(uint32_t framesDone, Clock::time_point now);
+    void drawLine(uint32_t framesDone, Clock::time_point now);
+    void logLine(uint32_t framesDone, Clock::time_point now, bool last);
+    double framesPerSecond(uint32_t framesDone, Clock::time_point now) const;
+    long secondsLeft(uint32_t framesDone, double fps) const;
+    uint32_t tenthOf(uint32_t framesDone) const;
 
     std::FILE* out_;
     uint32_t totalFrames_;
+    int columns_;
     Clock::time_point started_;
     uint32_t firstFrames_ = 0;
-    Clock::time_point lastDrawn_;
-    bool drawn_ = false;
+    Clock::time_point lastShown_;
+    uint32_t tenthShown_ = 0;
+    bool shown_ = false;
 };

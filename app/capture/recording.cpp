@@ -18,6 +18,7 @@ namespace {
 constexpr int FULL_VOLUME = 255;
 constexpr int RECORDED = 0;
 constexpr int FAILED = 1;
+constexpr int REFUSED = 2;
 
 Recording* currentRecording = nullptr;
 
@@ -90,11 +91,13 @@ uint32_t Recording::requests() {
 
 int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
     if (!sink.open())
-        return FAILED;
+        return REFUSED;
     Recording recording(plan, sink, progress);
     resetShowState();
     currentRecording = &recording;
-    const int shown = runShow(ShowParts{newCaptureWindow, newClockPlayer, false});
+    ShowParts parts{newCaptureWindow, newClockPlayer, false};
+    parts.programName = CAPTURE_TOOL_NAME;
+    const int shown = runShow(parts);
     currentRecording = nullptr;
     if (progress != nullptr)
         progress->finish(recording.recordedFrames());

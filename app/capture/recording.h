@@ -57,6 +57,7 @@ private:
 };
 
 // Runs the show once into the sink (open, frames, then finish or abandon);
-// progress may be null. Answers 0 after a complete recording, 1 after any
-// failure, which has been reported on stderr.
+// progress may be null. Answers 0 after a complete recording, 2 when the
+// sink could not open (nothing was drawn), 1 after any other failure. Every
+// failure has been reported on stderr.
 int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);

@@ -6,45 +6,118 @@
 #include <vector>
 
 #include "app/capture/capture_log.h"
+#include "platform/scaled_frame.h"
 
 namespace {
 
 constexpr const char* FFMPEG = "ffmpeg";
-constexpr const char* VIDEO_SUFFIX = ".video-partial.mkv";
+constexpr const char* VIDEO_SUFFIX = ".video-partial.nut";
 constexpr const char* AUDIO_SUFFIX = ".audio-partial.wav";
-// Visually lossless at this size, and quick enough not to hold the recording up.
-constexpr const char* X264_PRESET = "fast";
-constexpr const char* X264_QUALITY = "18";
-constexpr const char* AUDIO_CODEC = "aac";
-constexpr const char* AUDIO_BITRATE = "192k";
+constexpr const char* OUTPUT_SUFFIX = ".partial";
+constexpr const char* FFMPEG_PACKAGE_HINT = " (the ffmpeg package provides it)";
 
-std::vector<std::string> quietFfmpeg() { return {FFMPEG, "-hide_banner", "-loglevel", "error", "-y"}; }
+std::string text(long value) { return std::to_string(value); }
 
-std::string text(uint32_t value) { return std::to_string(value); }
+std::vector<std::string> quietFfmpeg() { return {FFMPEG, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"}; }
+
+void append(std::vector<std::string>& to, const std::vector<std::string>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
+
+const VideoEncoder& videoEncoderOf(const VideoSettings& settings) {
+    return settings.lossless ? *settings.kind->lossless : *settings.kind->video;
+}
+
+// The frame scaled into the largest centred rectangle of its shape, black
+// around it; even sizes and offsets, as subsampled colour needs.
+std::string fitFilter(const VideoSettings& settings) {
+    const FrameRect fit = fitFrame(FRAME_WIDTH, FRAME_HEIGHT, settings.width, settings.height);
+    const int width = fit.width & ~1;
+    const int height = fit.height & ~1;
+    const int x = ((settings.width - width) / 2) & ~1;
+    const int y = ((settings.height - height) / 2) & ~1;
+    return "scale=" + text(width) + ":" + text(height) + ":flags=" + scalerFlag(settings.scaleFilter) +
+           ",pad=" + text(settings.width) + ":" + text(settings.height) + ":" + text(x) + ":" + text(y) +
+           ":color=black";
+}
+
+std::vector<std::string> videoEncoding(const VideoSettings& settings) {
+    const VideoEncoder& encoder = videoEncoderOf(settings);
+    std::vector<std::string> arguments;
+    if (settings.width != FRAME_WIDTH || settings.height != FRAME_HEIGHT)
+        arguments = {"-vf", fitFilter(settings)};
+    append(arguments, {"-c:v", encoder.name, "-pix_fmt", encoder.pixelFormat});
+    for (const char* option : encoder.options) {
+        if (option != nullptr)
+            arguments.push_back(option);
+    }
+    if (encoder.maxCrf > 0)
+        append(arguments, {"-crf", text(settings.crf == DEFAULT_CRF ? encoder.defaultCrf : settings.crf)});
+    return arguments;
+}
+
+std::vector<std::string> audioEncoding(const VideoSettings& settings) {
+    const AudioEncoder& encoder = *settings.kind->audio;
+    std::vector<std::string> arguments = {"-c:a", encoder.name};
+    if (encoder.lossy)
+        append(arguments, {"-b:a", text(settings.audioBitrate)});
+    return arguments;
+}
 
 }  // namespace
 
-VideoSink::VideoSink(std::string path, FrameRate rate)
-    : path_(std::move(path)), videoPath_(path_ + VIDEO_SUFFIX), rate_(rate) {}
+VideoSink::VideoSink(std::string path, const VideoSettings& settings)
+    : path_(std::move(path)),
+      videoPath_(path_ + VIDEO_SUFFIX),
+      audioPath_(path_ + AUDIO_SUFFIX),
+      outputPath_(path_ + OUTPUT_SUFFIX),
+      settings_(settings) {}
+
+// A tenth of a second of black and silence encoded to nowhere: a build of
+// ffmpeg without an encoder, or whose encoder cannot take the pixel format,
+// fails here rather than after the last frame.
+bool VideoSink::encodersWork() {
+    std::vector<std::string> trial = {FFMPEG, "-nostdin", "-hide_banner", "-loglevel", "quiet",
+                                      "-f", "lavfi", "-i", "color=black:size=64x64:rate=10",
+                                      "-f", "lavfi", "-i", "anullsrc=channel_layout=stereo:sample_rate=44100",
+                                      "-t", "0.1"};
+    VideoSettings small = settings_;
+    small.width = FRAME_WIDTH;
+    small.height = FRAME_HEIGHT;
+    append(trial, videoEncoding(small));
+    append(trial, audioEncoding(small));
+    append(trial, {"-f", "null", "-"});
+    int status = 0;
+    std::string error;
+    if (!runChild(trial, status, error)) {
+        captureMessage("%s%s", error.c_str(), FFMPEG_PACKAGE_HINT);
+        return false;
+    }
+    if (status == 0)
+        return true;
+    captureMessage("this ffmpeg cannot encode %s video with %s sound, which %s needs", videoEncoderOf(settings_).name,
+                   settings_.kind->audio->name, settings_.kind->extension);
+    return false;
+}
 
 bool VideoSink::open() {
+    if (!outputFolderExists(path_) || !encodersWork())
+        return false;
     std::string error;
-    if (!audio_.open(path_ + AUDIO_SUFFIX, error)) {
+    if (!audio_.open(audioPath_, error)) {
         captureMessage("%s", error.c_str());
         return false;
     }
     std::vector<std::string> encode = quietFfmpeg();
-    const std::vector<std::string> input = {
-        "-f", "rawvideo", "-pixel_format", "rgb24",
-        "-video_size", text(FRAME_WIDTH) + "x" + text(FRAME_HEIGHT),
-        "-framerate", text(rate_.frames) + "/" + text(rate_.seconds),
-        "-i", "pipe:0",
-        "-c:v", "libx264", "-preset", X264_PRESET, "-crf", X264_QUALITY, "-pix_fmt", "yuv420p",
-        "-f", "matroska", videoPath_};
-    encode.insert(encode.end(), input.begin(), input.end());
+    append(encode, {"-f", "rawvideo", "-pixel_format", "rgb24",
+                    "-video_size", text(FRAME_WIDTH) + "x" + text(FRAME_HEIGHT),
+                    "-framerate", text(settings_.rate.frames) + "/" + text(settings_.rate.seconds),
+                    "-i", "pipe:0"});
+    append(encode, videoEncoding(settings_));
+    append(encode, {"-f", "nut", videoPath_});
     if (encoder_.open(encode, error))
         return true;
-    captureMessage("%s (the ffmpeg package provides it)", error.c_str());
+    captureMessage("%s%s", error.c_str(), FFMPEG_PACKAGE_HINT);
     audio_.discard();
     return false;
 }
@@ -64,7 +137,7 @@ bool VideoSink::writeFrame(const CapturedFrame& frame) {
 bool VideoSink::writeAudio(const int16_t* samples, size_t frames) {
     if (audio_.append(samples, frames))
         return true;
-    captureMessage("cannot write %s%s: %s", path_.c_str(), AUDIO_SUFFIX, std::strerror(errno));
+    captureMessage("cannot write %s: %s", audioPath_.c_str(), std::strerror(errno));
     return false;
 }
 
@@ -91,25 +164,28 @@ void VideoSink::abandon() {
 
 bool VideoSink::muxInto() {
     std::vector<std::string> mux = quietFfmpeg();
-    const std::vector<std::string> arguments = {
-        "-nostdin", "-i", videoPath_, "-i", path_ + AUDIO_SUFFIX,
-        "-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy", "-c:a", AUDIO_CODEC, "-b:a", AUDIO_BITRATE,
-        path_};
-    mux.insert(mux.end(), arguments.begin(), arguments.end());
+    append(mux, {"-i", videoPath_, "-i", audioPath_, "-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy"});
+    append(mux, audioEncoding(settings_));
+    if (settings_.kind->indexAtFront)
+        append(mux, {"-movflags", "+faststart"});
+    append(mux, {"-f", settings_.kind->muxer, outputPath_});
     int status = 0;
     std::string error;
     if (!runChild(mux, status, error)) {
         captureMessage("%s", error.c_str());
         return false;
     }
-    if (status == 0)
+    if (status != 0) {
+        captureMessage("ffmpeg could not write %s (exit status %d)", path_.c_str(), status);
+        return false;
+    }
+    if (std::rename(outputPath_.c_str(), path_.c_str()) == 0)
         return true;
-    captureMessage("ffmpeg could not write %s (exit status %d)", path_.c_str(), status);
-    std::remove(path_.c_str());
+    captureMessage("cannot write %s: %s", path_.c_str(), std::strerror(errno));
     return false;
 }
 
 void VideoSink::removeTemporaries() {
-    std::remove(videoPath_.c_str());
-    std::remove((path_ + AUDIO_SUFFIX).c_str());
+    for (const std::string* temporary : {&videoPath_, &audioPath_, &outputPath_})
+        std::remove(temporary->c_str());
 }

@@ -1,5 +1,6 @@
-// The recorder as a user runs it: a frame, PNG folders, a video with sound,
-// the same range twice, and every way it can fail leaving nothing behind.
+// The recorder as a user runs it: a frame, PNG folders, every kind of video
+// with its choices, the same range twice, and every way it can fail or be
+// stopped leaving nothing behind.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,8 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -42,6 +45,16 @@ std::string fileBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string probe(const std::string& entries, const std::string& path, const std::string& select = "") {
+    return shellOutput("ffprobe -v error " + select + " -show_entries " + entries + " -of csv=p=0 '" + path + "'");
+}
+
+// One line per video frame: the MD5 of its pixels decoded to RGB.
+std::string rgbFrameHashes(const std::string& input) {
+    return shellOutput("ffmpeg -v error -i '" + input +
+                       "' -map 0:v -f framemd5 -pix_fmt rgb24 - | grep -v '^#' | cut -d, -f6");
+}
+
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
@@ -60,6 +73,15 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string at(const std::string& name) const { return (dir_ / name).string(); }
+    // Three frames at 10 fps from 20 s (the tube), with more options, into
+    // a file or folder here.
+    void recordShort(std::vector<std::string> args, const std::string& output) {
+        const std::vector<std::string> range = {"--fps", "10", "--from", "20000", "--to", "20300"};
+        args.insert(args.begin(), range.begin(), range.end());
+        args.push_back(at(output));
+        const Outcome run = capture(args);
+        EXPECT_EQ(run.status, 0) << output << ": " << run.errors;
+    }
     fs::path dir_;
 };
 
@@ -127,48 +149,182 @@ TEST_F(CaptureTool, VideoHasEveryFrameAndTheSoundAndNoLeftovers) {
     EXPECT_EQ(hashes, frameHashes(at("again.mp4")));
 }
 
-TEST_F(CaptureTool, FailuresSayWhyAndLeaveNothing) {
-    const Outcome noFfmpeg = capture({"--to", "100", at("a.mp4")}, {"PATH=/nonexistent"});
-    EXPECT_NE(noFfmpeg.status, 0);
-    EXPECT_NE(noFfmpeg.errors.find("ffmpeg"), std::string::npos) << noFfmpeg.errors;
+// Every output it cannot make is refused with status 2 before the show
+// starts: no progress, no file.
+TEST_F(CaptureTool, WhatCannotBeWrittenIsRefusedBeforeAnyFrame) {
+    // An ffmpeg that runs but encodes nothing.
+    fs::create_directory(at("bin"));
+    std::ofstream(at("bin/ffmpeg")) << "#!/bin/sh\nexit 1\n";
+    fs::permissions(at("bin/ffmpeg"), fs::perms::owner_all);
+    std::ofstream(at("file")) << "not a folder";
+    struct Refusal {
+        std::vector<std::string> args;
+        std::vector<std::string> env;
+        std::string says;
+    };
+    const Refusal refusals[] = {
+        {{at("a.gif")}, {}, "give a file ending in .mp4, .m4v, .mov, .mkv or .webm"},
+        {{at("noext")}, {}, "cannot tell what to write"},
+        {{"--to", "100", at("missing/a.mp4")}, {}, at("missing/a.mp4")},
+        {{"--to", "100", at("file/a.webm")}, {}, at("file/a.webm")},
+        {{"--to", "100", at("file/frames/")}, {}, at("file/frames/")},
+        {{"--to", "100", at("a.mp4")}, {"PATH=/nonexistent"}, "the ffmpeg package provides it"},
+        {{"--to", "100", at("a.webm")}, {"PATH=" + at("bin")}, "cannot encode libvpx-vp9 video with libopus sound"},
+        {{"--escape-at", "200000", at("a.mp4")}, {}, "--escape-at lies after the show's end"},
+        {{"--fps", "0", at("a.mp4")}, {}, "usage:"},
+    };
+    for (const Refusal& refusal : refusals) {
+        const Outcome run = capture(refusal.args, refusal.env);
+        EXPECT_EQ(run.status, 2) << run.errors;
+        EXPECT_NE(run.errors.find(refusal.says), std::string::npos) << run.errors;
+        EXPECT_EQ(run.errors.find(" frames ("), std::string::npos) << "a frame was drawn: " << run.errors;
+    }
+    EXPECT_EQ(namesIn(dir_), (std::vector<std::string>{"bin", "file"}));
 
-    const Outcome noFolder = capture({"--to", "100", at("missing/a.mp4")});
-    EXPECT_NE(noFolder.status, 0);
-    EXPECT_NE(noFolder.errors.find(at("missing/a.mp4")), std::string::npos) << noFolder.errors;
-
-    const Outcome noContext = capture({"--to", "100", at("b.mp4")}, {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
-    EXPECT_NE(noContext.status, 0);
-    EXPECT_NE(noContext.errors.find("window set-up failed"), std::string::npos) << noContext.errors;
-
-    // The encoder runs, but no container goes by that name.
-    const Outcome badMux = capture({"--fps", "10", "--from", "20000", "--to", "20100", at("c.nosuchformat")});
-    EXPECT_NE(badMux.status, 0);
-    EXPECT_NE(badMux.errors.find("c.nosuchformat"), std::string::npos) << badMux.errors;
-
-    const Outcome usage = capture({"--fps", "0", at("d.mp4")});
-    EXPECT_EQ(usage.status, 2);
-    EXPECT_NE(usage.errors.find("usage:"), std::string::npos) << usage.errors;
-
-    EXPECT_TRUE(namesIn(dir_).empty()) << namesIn(dir_).front();
+    // Failing once the recording has begun (the encoder running) leaves
+    // nothing either.
+    const Outcome noContext =
+        capture({"--to", "100", at("b.mp4")}, {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+    EXPECT_EQ(noContext.status, 1);
+    EXPECT_NE(noContext.errors.find("pelmira15-capture: window set-up failed"), std::string::npos) << noContext.errors;
+    EXPECT_EQ(namesIn(dir_), (std::vector<std::string>{"bin", "file"}));
 }
 
-TEST_F(CaptureTool, InterruptedRecordingRemovesWhatItWrote) {
-    const std::string video = at("long.mp4");
-    ChildProcess child(CAPTURE, {"--fps", "10", video}, {}, PROJECT);
-    ASSERT_TRUE(child.started());
-    // Interrupt once frames are flowing into the encoder.
-    const long long deadline = monotonicMs() + RUN_LIMIT_MS;
-    auto flowing = [&] {
-        return fs::exists(video + ".video-partial.mkv") && child.errorOutput().find(" frames ") != std::string::npos;
+// Each kind in its container with its codecs; the MP4 family with its index
+// before the data, so a player can start before the whole file is fetched.
+TEST_F(CaptureTool, EveryVideoKindIsTheFileItsNameAsksFor) {
+    const std::pair<const char*, const char*> kinds[] = {
+        {"clip.m4v", "h264,aac,"}, {"clip.mov", "h264,aac,"}, {"clip.mkv", "h264,flac,"}, {"clip.webm", "vp9,opus,"}};
+    for (const auto& [name, codecs] : kinds) {
+        recordShort({}, name);
+        std::string found = probe("stream=codec_name", at(name));
+        std::replace(found.begin(), found.end(), '\n', ',');
+        EXPECT_EQ(found, codecs) << name;
+        EXPECT_EQ(probe("stream=nb_read_frames", at(name), "-count_frames -select_streams v"), "3\n") << name;
+    }
+    for (const char* name : {"clip.m4v", "clip.mov"}) {
+        const std::string bytes = fileBytes(at(name));
+        EXPECT_LT(bytes.find("moov"), bytes.find("mdat")) << name;
+    }
+    EXPECT_EQ(namesIn(dir_), (std::vector<std::string>{"clip.m4v", "clip.mkv", "clip.mov", "clip.webm"}));
+}
+
+// 30000/1001 exactly: both rates, and every frame the same number of ticks.
+TEST_F(CaptureTool, AFractionalRateIsExactInTheFile) {
+    const std::string video = at("ntsc.mp4");
+    recordShort({"--fps", "30000/1001"}, "ntsc.mp4");
+    EXPECT_EQ(probe("stream=r_frame_rate,avg_frame_rate", video, "-select_streams v"), "30000/1001,30000/1001\n");
+    std::istringstream times(shellOutput("ffprobe -v error -select_streams v -show_entries packet=pts -of csv=p=0 '" +
+                                         video + "' | sort -n"));
+    std::vector<long> pts;
+    for (long value; times >> value;)
+        pts.push_back(value);
+    ASSERT_EQ(pts.size(), 9u);
+    for (size_t i = 1; i < pts.size(); ++i)
+        EXPECT_EQ(pts[i] - pts[i - 1], pts[1] - pts[0]) << "frame " << i;
+    const std::string bytes = fileBytes(video);
+    EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+}
+
+TEST_F(CaptureTool, LosslessVideoDecodesToTheDrawnPixels) {
+    recordShort({}, "frames/");
+    const std::string drawn = rgbFrameHashes(at("frames/frame_%06d.png"));
+    ASSERT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 3) << drawn;
+    for (const char* name : {"exact.mkv", "exact.mp4", "exact.webm"}) {
+        recordShort({"--lossless"}, name);
+        EXPECT_EQ(rgbFrameHashes(at(name)), drawn) << name;
+    }
+    recordShort({}, "lossy.mp4");
+    EXPECT_NE(rgbFrameHashes(at("lossy.mp4")), drawn);
+}
+
+TEST_F(CaptureTool, CrfAndSizeChooseQualityAndShape) {
+    recordShort({"--crf", "10"}, "fine.mp4");
+    recordShort({"--crf", "40"}, "coarse.mp4");
+    EXPECT_GT(fs::file_size(at("fine.mp4")), 4 * fs::file_size(at("coarse.mp4")));
+
+    // 1920 x 1080: the 4:3 picture 1440 wide in the middle, black bars.
+    recordShort({"--size", "1920x1080"}, "wide.mp4");
+    EXPECT_EQ(probe("stream=width,height", at("wide.mp4"), "-select_streams v"), "1920,1080\n");
+    shellOutput("ffmpeg -v error -i '" + at("wide.mp4") + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" +
+                at("wide.rgb") + "'");
+    const std::string rgb = fileBytes(at("wide.rgb"));
+    ASSERT_EQ(rgb.size(), 1920u * 1080u * 3u);
+    auto columnPeak = [&](int x) {
+        int peak = 0;
+        for (int y = 0; y < 1080; ++y)
+            for (int c = 0; c < 3; ++c)
+                peak = std::max(peak, static_cast<int>(static_cast<uint8_t>(rgb[(size_t{1920} * y + x) * 3 + c])));
+        return peak;
     };
-    while (child.running() && !flowing() && monotonicMs() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(child.running()) << "ended before it could be interrupted";
-    child.signal(SIGINT);
-    ASSERT_TRUE(child.waitFor(RUN_LIMIT_MS));
-    EXPECT_NE(child.status(), 0);
-    EXPECT_NE(child.errorOutput().find("interrupted"), std::string::npos) << child.errorOutput();
-    EXPECT_TRUE(namesIn(dir_).empty()) << namesIn(dir_).front();
+    for (int x : {0, 100, 236, 1684, 1800, 1919})
+        EXPECT_LE(columnPeak(x), 2) << "bar column " << x;
+    int lit = 0;
+    for (int x = 240; x < 1680; x += 40)
+        lit += columnPeak(x) > 32;
+    EXPECT_GT(lit, 30) << "the picture fills the middle";
+}
+
+// A folder's frames of an earlier recording never mix with new ones.
+TEST_F(CaptureTool, AFolderWithFramesIsRefusedUnlessForced) {
+    const std::vector<std::string> range = {"--fps", "10", "--from", "20000", "--to", "20200"};
+    fs::create_directory(at("frames"));
+    std::ofstream(at("frames/frame_000099.png")) << "old";
+    std::ofstream(at("frames/notes.txt")) << "mine";
+    std::vector<std::string> args = range;
+    args.push_back(at("frames"));
+    const Outcome refused = capture(args);
+    EXPECT_EQ(refused.status, 2) << refused.errors;
+    EXPECT_NE(refused.errors.find("--force"), std::string::npos) << refused.errors;
+    EXPECT_EQ(namesIn(at("frames")), (std::vector<std::string>{"frame_000099.png", "notes.txt"}));
+
+    args.insert(args.begin(), "--force");
+    const Outcome forced = capture(args);
+    EXPECT_EQ(forced.status, 0) << forced.errors;
+    EXPECT_EQ(namesIn(at("frames")),
+              (std::vector<std::string>{"audio.wav", "frame_000000.png", "frame_000001.png", "notes.txt"}));
+}
+
+// A --to past the end stops where the show does, the total counting the
+// ending; every line is plain and the recorder's own.
+TEST_F(CaptureTool, ARangePastTheEndStopsWhereTheShowEndsAndSaysSo) {
+    const Outcome run = capture({"--fps", "2", "--escape-at", "60000", "--from", "74000", "--to", "90000", at("end/")});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(namesIn(at("end")).size(), 6u);  // 74000 to 76000, and audio.wav
+    EXPECT_NE(run.errors.find("show ends with the frame at 76000 ms"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("5/5 frames in "), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find('\r'), std::string::npos) << run.errors;
+    std::istringstream lines(run.errors);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_EQ(line.rfind("pelmira15-capture: ", 0), 0u) << line;
+}
+
+// Progress lines into a pipe whose reader has gone: the recording goes on.
+TEST_F(CaptureTool, AClosedPipeOnStderrIsNotFatal) {
+    const std::string video = at("piped.mp4");
+    const std::string status = shellOutput("bash -c \"'" + CAPTURE + "' --fps 10 --from 20000 --to 21000 '" + video +
+                                           "' 2>&1 >/dev/null | head -c 1 >/dev/null; echo \\${PIPESTATUS[0]}\"");
+    EXPECT_EQ(status, "0\n");
+    EXPECT_EQ(namesIn(dir_), std::vector<std::string>{"piped.mp4"});
+}
+
+// Stopped while frames flow into a video or a folder: everything it wrote
+// goes, the folder it made included.
+TEST_F(CaptureTool, InterruptedRecordingRemovesWhatItWrote) {
+    for (const std::string& output : {at("long.mp4"), at("frames/")}) {
+        ChildProcess child(CAPTURE, {"--fps", "10", output}, {}, PROJECT);
+        ASSERT_TRUE(child.started());
+        const long long deadline = monotonicMs() + RUN_LIMIT_MS;
+        auto flowing = [&] { return child.errorOutput().find(" frames ") != std::string::npos; };
+        while (child.running() && !flowing() && monotonicMs() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(child.running()) << "ended before it could be interrupted";
+        child.signal(SIGINT);
+        ASSERT_TRUE(child.waitFor(RUN_LIMIT_MS));
+        EXPECT_NE(child.status(), 0);
+        EXPECT_NE(child.errorOutput().find("interrupted"), std::string::npos) << child.errorOutput();
+        EXPECT_TRUE(namesIn(dir_).empty()) << output << ": " << namesIn(dir_).front();
+    }
 }
 
 }  // namespace

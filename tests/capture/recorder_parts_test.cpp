@@ -1,5 +1,6 @@
 // The recorder's arithmetic and files: frame times and sample cuts in exact
-// integers, the command line, the sound of each frame, the WAV it writes.
+// integers, the command line, the progress it shows, the sound of each
+// frame, the WAV it writes.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "app/capture/audio_cutter.h"
 #include "app/capture/capture_options.h"
 #include "app/capture/frame_clock.h"
+#include "app/capture/progress_bar.h"
 #include "app/capture/wav_file.h"
 
 namespace {
@@ -168,6 +170,26 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         {"--at", "5", "--fps", "30", "a.png"},
         {"--at", "5", "--escape-at", "1", "a.png"},
         {"--at", "173001", "a.png"},
+        {"--at", "5", "--crf", "20", "a.png"},
+        {"a.gif"},
+        {"show"},
+        {"--escape-at", "173000", "a.mp4"},
+        {"--escape-at", "5000", "--to", "5000", "a.mp4"},
+        {"--escape-at", "60000", "--from", "75802", "a.mp4"},  // the logo ended it at 75801
+        {"--crf", "52", "a.mp4"},
+        {"--crf", "64", "a.webm"},
+        {"--crf", "20", "--lossless", "a.mkv"},
+        {"--crf", "20", "frames/"},
+        {"--size", "1920x1080", "frames/"},
+        {"--audio-bitrate", "128k", "a.mkv"},
+        {"--audio-bitrate", "7k", "a.mp4"},
+        {"--audio-bitrate", "4294967296k", "a.mp4"},
+        {"--size", "1921x1080", "a.mp4"},
+        {"--size", "1920", "a.mp4"},
+        {"--size", "8194x8194", "a.mp4"},
+        {"--scale-filter", "nearest", "a.mp4"},
+        {"--scale-filter", "sinc", "--size", "1920x1080", "a.mp4"},
+        {"--force", "a.mp4"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -178,6 +200,105 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         EXPECT_FALSE(parse(args, options, error)) << line;
         EXPECT_FALSE(error.empty()) << line;
     }
+}
+
+TEST(CaptureOptions, ReadsTheVideoChoicesForTheKindItsNameAsks) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--crf", "63", "--audio-bitrate", "96k", "--size", "1920x1080", "--scale-filter", "nearest",
+                       "--to", "1000", "clip.WebM"},
+                      options, error))
+        << error;
+    ASSERT_NE(options.video.kind, nullptr);
+    EXPECT_STREQ(options.video.kind->muxer, "webm");
+    EXPECT_EQ(options.video.crf, 63);
+    EXPECT_EQ(options.video.audioBitrate, 96000u);
+    EXPECT_EQ(options.video.width, 1920);
+    EXPECT_EQ(options.video.height, 1080);
+    EXPECT_EQ(options.video.scaleFilter, ScaleFilter::Nearest);
+
+    ASSERT_TRUE(parse({"--lossless", "--fps", "30000/1001", "a.mkv"}, options, error)) << error;
+    EXPECT_TRUE(options.video.lossless);
+    EXPECT_STREQ(options.video.kind->video->name, "libx264");
+    EXPECT_EQ(options.video.rate.frames, 30000u);
+    EXPECT_EQ(options.video.rate.seconds, 1001u);
+    ASSERT_TRUE(parse({"--force", "frames/"}, options, error)) << error;
+    EXPECT_TRUE(options.replaceFrames);
+}
+
+// The total the progress shows is the frames the recording really gets.
+TEST(CaptureOptions, ARangePastTheShowsEndIsCutToItWithANote) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--fps", "2", "--from", "172000", "--to", "190000", "f/"}, options, error)) << error;
+    EXPECT_EQ(options.plan.schedule.frameCount, 2u);
+    EXPECT_NE(options.note.find("173000 ms"), std::string::npos) << options.note;
+
+    // The logo asks to quit once its progress passes 0.95: first at 75801 ms
+    // after an Escape on the frame at 60000, so the frame at 75850 is the last.
+    EXPECT_EQ(endingQuitMs(60000), 75801u);
+    ASSERT_TRUE(
+        parse({"--fps", "20", "--from", "58000", "--to", "90000", "--escape-at", "60000", "f/"}, options, error))
+        << error;
+    EXPECT_EQ(options.plan.schedule.frameCount, (75850u - 58000u) / 50u + 1u);
+    EXPECT_NE(options.note.find("75850 ms"), std::string::npos) << options.note;
+    // An Escape before --from is pressed on its own lead-in pass.
+    ASSERT_TRUE(parse({"--fps", "2", "--from", "74000", "--escape-at", "60000", "f/"}, options, error)) << error;
+    EXPECT_EQ(options.plan.schedule.frameCount, 5u);  // 74000 to 76000
+    EXPECT_TRUE(options.note.empty()) << "no --to was cut: " << options.note;
+    // Frames too sparse to land inside the logo's window never see it quit.
+    ASSERT_TRUE(parse({"--fps", "1/20", "--from", "55000", "--escape-at", "55000", "f/"}, options, error)) << error;
+    EXPECT_EQ(options.plan.schedule.frameCount, frameCountBetween(55000, 173000, FrameRate{1, 20}));
+}
+
+std::string readAll(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+TEST(ProgressBar, OnATerminalEveryRedrawFitsTheWidth) {
+    for (const int columns : {20, 40, 79, 200}) {
+        std::FILE* out = std::tmpfile();
+        ProgressBar progress(out, 123456, columns);
+        for (uint32_t frame = 1; frame <= 3; ++frame)
+            progress.update(frame * 10000);
+        progress.finish(123456);
+        const std::string text = readAll(out);
+        std::fclose(out);
+        size_t start = 0;
+        int redraws = 0;
+        for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', start)) {
+            start = at + 1;
+            const size_t end = text.find_first_of("\r\n\033", start);
+            ++redraws;
+            EXPECT_LT(static_cast<int>(end - start), columns) << text.substr(start, end - start);
+        }
+        EXPECT_GE(redraws, 2) << text;
+        EXPECT_EQ(text.back(), '\n');
+        EXPECT_EQ(text.find("\r[") == 0, columns >= 79) << "a bar only where there is room: " << text;
+        EXPECT_NE(text.find("123456/123456"), std::string::npos) << text;
+    }
+}
+
+TEST(ProgressBar, ElsewherePlainLinesAtTheFirstFrameEachTenthAndTheEnd) {
+    std::FILE* out = std::tmpfile();
+    ProgressBar progress(out, 1000, 0);
+    for (uint32_t frame = 1; frame <= 1000; ++frame)
+        progress.update(frame);
+    progress.finish(1000);
+    const std::string text = readAll(out);
+    std::fclose(out);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    ASSERT_EQ(lines.size(), 11u) << text;  // 1, 100, 200 ... 900, and the end
+    EXPECT_EQ(lines[0].rfind("pelmira15-capture: 1/1000 frames (0 %)", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[9].rfind("pelmira15-capture: 900/1000 frames (90 %)", 0), 0u) << lines[9];
+    EXPECT_EQ(lines[10].rfind("pelmira15-capture: 1000/1000 frames in ", 0), 0u) << lines[10];
 }
 
 // A 1000 Hz track whose left samples count up and whose right ones count down.
