@@ -256,9 +256,12 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
         return fail(error, "--escape-at lies after the show's end" + showEnd);
     if (plan.escape && plan.escapeAtMs >= toMs)
         return fail(error, "--escape-at lies after --to: the recording would stop before the Escape");
-    if (plan.escape && plan.escapeAtMs < fromMs && endingQuitMs(plan.escapeAtMs) < fromMs)
-        return fail(error, "--from lies after the show's end: after an Escape at " + ms(plan.escapeAtMs) +
-                               " it ends at " + ms(endingQuitMs(plan.escapeAtMs)));
+    if (plan.escape && plan.escapeAtMs < fromMs) {
+        const uint32_t endMs = endingQuitMs(plan.escapeAtMs);
+        if (endMs < fromMs)
+            return fail(error, "--from lies after the show's end: after an Escape at " + ms(plan.escapeAtMs) +
+                                   " it ends at " + ms(endMs));
+    }
     options.output = isFolderPath(options.path) ? CaptureOutput::PngFolder : CaptureOutput::Video;
     options.replaceFrames = given.force;
     if (!completeVideo(given, options, error))

@@ -73,19 +73,17 @@ VideoSink::VideoSink(std::string path, const VideoSettings& settings)
       outputPath_(path_ + OUTPUT_SUFFIX),
       settings_(settings) {}
 
-// A tenth of a second of black and silence encoded to nowhere: a build of
-// ffmpeg without an encoder, or whose encoder cannot take the pixel format,
-// fails here rather than after the last frame.
+// A tenth of a second of black and silence through the same filter and
+// encoders, to nowhere: a build of ffmpeg without an encoder, or whose
+// encoder cannot take the pixel format, fails here rather than after the
+// last frame.
 bool VideoSink::encodersWork() {
     std::vector<std::string> trial = {FFMPEG, "-nostdin", "-hide_banner", "-loglevel", "quiet",
                                       "-f", "lavfi", "-i", "color=black:size=64x64:rate=10",
                                       "-f", "lavfi", "-i", "anullsrc=channel_layout=stereo:sample_rate=44100",
                                       "-t", "0.1"};
-    VideoSettings small = settings_;
-    small.width = FRAME_WIDTH;
-    small.height = FRAME_HEIGHT;
-    append(trial, videoEncoding(small));
-    append(trial, audioEncoding(small));
+    append(trial, videoEncoding(settings_));
+    append(trial, audioEncoding(settings_));
     append(trial, {"-f", "null", "-"});
     int status = 0;
     std::string error;
