@@ -79,9 +79,12 @@ public:
                 base.position[0] = x;
                 base.position[1] = y;
                 base.position[2] = z;
-                base.phaseAngles[0] = static_cast<float>(HALF * std::atan2(z, y));
-                base.phaseAngles[1] = static_cast<float>(HALF * std::atan2(x, z));
-                base.phaseAngles[2] = static_cast<float>(HALF * std::atan2(y, x));
+                // In double, rounded once: the float overload would be
+                // atan2f, whose last-place slips the ripple's factor 10
+                // carries into the positions.
+                base.phaseAngles[0] = static_cast<float>(HALF * std::atan2(double{z}, double{y}));
+                base.phaseAngles[1] = static_cast<float>(HALF * std::atan2(double{x}, double{z}));
+                base.phaseAngles[2] = static_cast<float>(HALF * std::atan2(double{y}, double{x}));
                 base.s = static_cast<float>(c * double{TEXTURE_STEP});
                 base.t = static_cast<float>(j * double{TEXTURE_STEP});
             }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "scenes/sphere_scene.h"
 #include "scenes/tube_scene.h"
@@ -50,6 +51,36 @@ TEST_F(MeshGeometryTest, SphereBaseRecordNearThePole) {
     expectFigures(base.phaseAngles, 0.00283257, 0.732151, 0.758925);
     expectFigure(base.s, 0.05);
     expectFigure(base.t, 0.05);
+}
+
+// Every base record as the plain double computation gives it, each value
+// rounded to float once: no last-place slip of a single-precision atan2.
+TEST_F(MeshGeometryTest, SphereBaseRecordsAreExact) {
+    ScenePtr sphere = makeScene(newSphereScene);
+    int32_t mismatches = 0;
+    for (int32_t c = 0; c < SPHERE_COLUMNS; ++c) {
+        const double theta = c * double{0.10649467f};
+        const float cosTheta = static_cast<float>(std::cos(theta));
+        const float sinTheta = static_cast<float>(std::sin(theta));
+        for (int32_t j = 0; j < SPHERE_ROWS; ++j) {
+            const double phi = j * double{0.053247336f};
+            const float x = static_cast<float>(cosTheta * std::sin(phi));
+            const float y = static_cast<float>(std::cos(phi));
+            const float z = static_cast<float>(sinTheta * std::sin(phi));
+            const float expected[8] = {
+                x, y, z,
+                static_cast<float>(0.5 * std::atan2(double{z}, double{y})),
+                static_cast<float>(0.5 * std::atan2(double{x}, double{z})),
+                static_cast<float>(0.5 * std::atan2(double{y}, double{x})),
+                static_cast<float>(c * double{0.050000004f}),
+                static_cast<float>(j * double{0.050000004f}),
+            };
+            const float* actual = &sphere->baseVertices[sphereVertex(c, j) * 8];
+            if (std::memcmp(actual, expected, sizeof expected) != 0 && ++mismatches <= 5)
+                ADD_FAILURE() << "record c " << c << " j " << j;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST_F(MeshGeometryTest, SphereAtPhaseZero) {
