@@ -50,52 +50,20 @@ constexpr GridRegion GRID_REGIONS[2][2] = {
 
 constexpr int CELL_CORNERS = 6;
 
-// The two tangents of a vertex side by side, tA in lane 0 and tB in lane 1,
-// so that the divider works on both at once; each lane is the same IEEE
-// arithmetic as a lone double.
-typedef double TangentPair __attribute__((vector_size(2 * sizeof(double))));
-
-// (P - Q) / |P - Q| for the two neighbours Q; zero where P and Q coincide.
-void unitTangents(const float p[3], const float q0[3], const float q1[3], TangentPair t[3]) {
-    TangentPair d[3];
-    for (int i = 0; i < 3; ++i)
-        d[i] = TangentPair{double{p[i]} - q0[i], double{p[i]} - q1[i]};
-    const TangentPair squares = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    const TangentPair length = {squares[0] > 0.0 ? std::sqrt(squares[0]) : 1.0,
-                                squares[1] > 0.0 ? std::sqrt(squares[1]) : 1.0};
-    const TangentPair zero = {0.0, 0.0};
-    for (int i = 0; i < 3; ++i)
-        t[i] = squares > zero ? d[i] / length : zero;
-}
-
-// Inlined into the sweep over the mesh: a call per vertex costs more than
-// the arithmetic around it.
-inline void shade(MeshVertex& vertex, const TangentPair t[3], double sign,
-                  const float lightPos[3], double threshold) {
-    // N = sign * (tB x tA), lane 1 crossed with lane 0.
-    const double n[3] = {
-        sign * (t[1][1] * t[2][0] - t[2][1] * t[1][0]),
-        sign * (t[2][1] * t[0][0] - t[0][1] * t[2][0]),
-        sign * (t[0][1] * t[1][0] - t[1][1] * t[0][0]),
-    };
-    double stored[3];
-    for (int i = 0; i < 3; ++i) {
-        vertex.normal[i] = static_cast<float>(n[i]);
-        stored[i] = vertex.normal[i];
-    }
-    const float* p = vertex.position;
-    const double d[3] = {double{p[0]} - lightPos[0], double{p[1]} - lightPos[1], double{p[2]} - lightPos[2]};
+// tangent = (p - q) / |p - q|; zero where p and q coincide.
+void unitTangent(const float p[3], const float q[3], double tangent[3]) {
+    const double d[3] = {double{p[0]} - q[0], double{p[1]} - q[1], double{p[2]} - q[2]};
     const double squares = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    TangentPair offset = {0.0, 0.0};
-    if (d[0] * stored[0] + d[1] * stored[1] + d[2] * stored[2] < threshold && squares > 0.0) {
-        const double length = std::sqrt(squares);
-        const TangentPair lxy = TangentPair{d[0], d[1]} / length;
-        const double lz = d[2] / length;
-        offset = EMBOSS_SCALE * (lxy[0] * t[0] + lxy[1] * t[1] + lz * t[2]);
+    if (!(squares > 0.0)) {
+        tangent[0] = tangent[1] = tangent[2] = 0.0;
+        return;
     }
-    vertex.embossOffset[0] = static_cast<float>(offset[0]);
-    vertex.embossOffset[1] = static_cast<float>(offset[1]);
+    const double length = std::sqrt(squares);
+    for (int i = 0; i < 3; ++i)
+        tangent[i] = d[i] / length;
 }
+
+double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 // The triangle list: every cell of every face, row by row.
 template <typename Visit>
@@ -137,8 +105,30 @@ void intoObjectSpace(const float* matrix, const float v[3], float out[3]) {
 
 void shadeVertex(MeshVertex& vertex, const double tA[3], const double tB[3], double sign,
                  const float lightPos[3], double threshold) {
-    const TangentPair t[3] = {{tA[0], tB[0]}, {tA[1], tB[1]}, {tA[2], tB[2]}};
-    shade(vertex, t, sign, lightPos, threshold);
+    const double n[3] = {
+        sign * (tB[1] * tA[2] - tB[2] * tA[1]),
+        sign * (tB[2] * tA[0] - tB[0] * tA[2]),
+        sign * (tB[0] * tA[1] - tB[1] * tA[0]),
+    };
+    // The light test uses the normal as stored, rounded to floats.
+    double stored[3];
+    for (int i = 0; i < 3; ++i) {
+        vertex.normal[i] = static_cast<float>(n[i]);
+        stored[i] = vertex.normal[i];
+    }
+    const float* p = vertex.position;
+    const double d[3] = {double{p[0]} - lightPos[0], double{p[1]} - lightPos[1], double{p[2]} - lightPos[2]};
+    const double squares = dot(d, d);
+    double du = 0.0;
+    double dv = 0.0;
+    if (dot(d, stored) < threshold && squares > 0.0) {
+        const double length = std::sqrt(squares);
+        const double l[3] = {d[0] / length, d[1] / length, d[2] / length};
+        du = EMBOSS_SCALE * dot(l, tA);
+        dv = EMBOSS_SCALE * dot(l, tB);
+    }
+    vertex.embossOffset[0] = static_cast<float>(du);
+    vertex.embossOffset[1] = static_cast<float>(dv);
 }
 
 void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t column,
@@ -157,7 +147,6 @@ void BumpMeshScene::init() {
     texture->upload();
     texture->makeBumpPair(BUMP_CONTRAST);
     buildMesh();
-    tangents_.resize(vertices.size());
     glMultiTexCoord2fARB =
         reinterpret_cast<PFNGLMULTITEXCOORD2FARBPROC>(glProcAddress("glMultiTexCoord2fARB"));
     glMultiTexCoord2fvARB =
@@ -203,7 +192,6 @@ void BumpMeshScene::destroy() {
     objectMatrix.reset();
     vertices = {};
     baseVertices = {};
-    tangents_ = {};
 }
 
 void BumpMeshScene::updateLight(float u) {
@@ -221,30 +209,18 @@ void BumpMeshScene::deformMesh(float u) {
         shadeFace(kind_.faces[i]);
 }
 
-// Two sweeps: first the tangents of every vertex of the face, work without
-// dependencies between vertices that the processor overlaps, then normals
-// and offsets from them.
 void BumpMeshScene::shadeFace(const MeshFace& face) {
     const int32_t columns = kind_.columns;
     MeshVertex* first = vertices.data() + face.firstVertex;
-    std::array<double, 6>* tangents = tangents_.data() + face.firstVertex;
     for (int32_t row = 0; row < kind_.rows; ++row) {
         for (int32_t column = 0; column < columns; ++column) {
             const GridRegion& region = GRID_REGIONS[row == 0][column == 0];
             const int32_t n = row * columns + column;
-            TangentPair t[3];
-            unitTangents(first[n].position, first[n + region.columnStep].position,
-                         first[n + region.rowStep * columns].position, t);
-            tangents[n] = {t[0][0], t[0][1], t[1][0], t[1][1], t[2][0], t[2][1]};
-        }
-    }
-    for (int32_t row = 0; row < kind_.rows; ++row) {
-        for (int32_t column = 0; column < columns; ++column) {
-            const GridRegion& region = GRID_REGIONS[row == 0][column == 0];
-            const int32_t n = row * columns + column;
-            const std::array<double, 6>& packed = tangents[n];
-            const TangentPair t[3] = {{packed[0], packed[1]}, {packed[2], packed[3]}, {packed[4], packed[5]}};
-            shade(first[n], t, region.crossSign * face.normalSign, lightPos, kind_.lightThreshold);
+            double tA[3];
+            double tB[3];
+            unitTangent(first[n].position, first[n + region.columnStep].position, tA);
+            unitTangent(first[n].position, first[n + region.rowStep * columns].position, tB);
+            shadeVertex(first[n], tA, tB, region.crossSign * face.normalSign, lightPos, kind_.lightThreshold);
         }
     }
 }

@@ -16,7 +16,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -137,9 +136,6 @@ private:
     void sendColourPass();
 
     const BumpMeshKind& kind_;
-    // Per-frame scratch: the tangents tA and tB of every vertex, interleaved
-    // by component (tA.x, tB.x, tA.y, ...).
-    std::vector<std::array<double, 6>> tangents_;
 };
 
 // The slide of the half cycle: 1.5 - 1.5 * (|u - 0.5| * 2)^32, 0 at both ends.
