@@ -229,7 +229,7 @@ void BumpMeshScene::drawPasses() {
     const MeshPasses& passes = kind_.passes;
     float facing[3] = {};
     if (passes.skipsCellsFacingAway)
-        intoObjectSpace(objectMatrix.get(), passes.facingDirection, facing);
+        intoObjectSpace(objectMatrix.get(), passes.facingDirection.data(), facing);
     const GLfloat lightPosition[4] = {lightPos[0], lightPos[1], lightPos[2], LIGHT_W};
 
     if (passes.pushBeforeEmboss != 0)

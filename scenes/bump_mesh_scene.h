@@ -16,6 +16,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -40,53 +41,76 @@ struct MeshFace {
     int32_t tComponent;
 };
 
+// The kinds' tables are built in constexpr functions that set each field by
+// name, so a reordered field cannot rewire a mesh.
+using MeshVector = std::array<float, 3>;
+
+constexpr MeshVector X_AXIS = {1.0f, 0.0f, 0.0f};
+constexpr MeshVector Y_AXIS = {0.0f, 1.0f, 0.0f};
+
 // glRotatef(degrees + degreesPerPhase * u, axis), all in single precision.
 struct MeshTurn {
-    float degrees;
-    float degreesPerPhase;
-    float axis[3];
+    float degrees = 0.0f;
+    float degreesPerPhase = 0.0f;
+    MeshVector axis = {};
 };
+
+// A turn by a fixed angle, and one that grows with the phase u.
+constexpr MeshTurn fixedTurn(float degrees, const MeshVector& axis) {
+    MeshTurn turn;
+    turn.degrees = degrees;
+    turn.axis = axis;
+    return turn;
+}
+constexpr MeshTurn turnPerPhase(float degreesPerPhase, const MeshVector& axis) {
+    MeshTurn turn;
+    turn.degreesPerPhase = degreesPerPhase;
+    turn.axis = axis;
+    return turn;
+}
 
 constexpr int MESH_MAX_TURNS = 3;
 
 // glTranslatef(shift + slideSign * f on x, shift on y and z), then the turns.
 struct MeshTransform {
-    float shift[3];
-    float slideSign;
-    MeshTurn turns[MESH_MAX_TURNS];
-    int32_t turnCount;
+    MeshVector shift = {};
+    float slideSign = 0.0f;
+    std::array<MeshTurn, MESH_MAX_TURNS> turns = {};
+    int32_t turnCount = 0;
+
+    constexpr void addTurn(const MeshTurn& turn) { turns[turnCount++] = turn; }
 };
 
 // Component i of the light's path: centre + amplitude * sin(rate * u + offset).
 struct LightPath {
-    float amplitude[3];
-    float rate[3];
-    float offset[3];
-    float centre[3];
+    MeshVector amplitude = {};
+    MeshVector rate = {};
+    MeshVector offset = {};
+    MeshVector centre = {};
 };
 
 // How a kind wraps the two passes around the shared steps.
 struct MeshPasses {
-    GLbitfield pushBeforeEmboss;  // 0: none
-    bool enablesDepthTest;
-    GLbitfield pushBeforeColour;  // 0: none
-    GLenum colourDepthFunc;
-    bool disablesLighting;
+    GLbitfield pushBeforeEmboss = 0;  // 0: none
+    bool enablesDepthTest = false;
+    GLbitfield pushBeforeColour = 0;  // 0: none
+    GLenum colourDepthFunc = GL_LEQUAL;
+    bool disablesLighting = false;
     // Pass 1 skips a cell whose first normal N has N . V < facingLimit, with V
     // the eye-space facingDirection carried into object space.
-    bool skipsCellsFacingAway;
-    float facingDirection[3];
-    float facingLimit;
+    bool skipsCellsFacingAway = false;
+    MeshVector facingDirection = {};
+    float facingLimit = 0.0f;
 };
 
 struct BumpMeshKind {
-    int32_t drawParity;  // half cycles k of this parity draw, with u = c - drawParity
-    int32_t rows;        // grid of each face
-    int32_t columns;
-    const MeshFace* faces;
-    int32_t faceCount;
-    int32_t baseStride;     // floats per base record
-    double lightThreshold;  // D . N below it gets an emboss offset
+    int32_t drawParity = 0;  // half cycles k of this parity draw, with u = c - drawParity
+    int32_t rows = 0;        // grid of each face
+    int32_t columns = 0;
+    const MeshFace* faces = nullptr;
+    int32_t faceCount = 0;
+    int32_t baseStride = 0;       // floats per base record
+    double lightThreshold = 0.0;  // D . N below it gets an emboss offset
     MeshTransform lightTransform;
     MeshTransform objectTransform;
     LightPath light;

@@ -33,31 +33,39 @@ constexpr int32_t T_FLOAT = offsetof(SphereBaseVertex, t) / sizeof(float);
 constexpr MeshFace SPHERE_FACES[] = {{0, 1.0f, S_FLOAT, T_FLOAT}};
 constexpr int32_t SPHERE_FACE_COUNT = sizeof SPHERE_FACES / sizeof SPHERE_FACES[0];
 
-constexpr BumpMeshKind SPHERE_KIND = {
-    1,  // draws in the second half of each unit of progress
-    SPHERE_COLUMNS,
-    SPHERE_ROWS,
-    SPHERE_FACES,
-    SPHERE_FACE_COUNT,
-    BASE_FLOATS,
-    -0.5,  // emboss threshold
-    // light transform
-    {{2.7f, 0.0f, 4.0f}, -1.0f,
-     {{10.0f, 0.0f, {1.0f, 0.0f, 0.0f}},
-      {0.0f, -451.0f, {0.0f, 1.0f, 0.0f}},
-      {0.0f, 351.0f, {1.0f, 0.0f, 0.0f}}},
-     3},
-    // object transform
-    {{-2.7f, 0.0f, -4.0f}, 1.0f,
-     {{-10.0f, 0.0f, {1.0f, 0.0f, 0.0f}},
-      {0.0f, 850.0f, {0.0f, 1.0f, 0.0f}},
-      {0.0f, -751.0f, {1.0f, 0.0f, 0.0f}}},
-     3},
-    // light path
-    {{1.0f, 2.0f, 1.0f}, {7.0f, 9.0f, 13.0f}, {1.0f, 3.0f, 2.0f}, {0.0f, 0.0f, -5.0f}},
-    // passes: pass 2 with GL_EQUAL touches exactly the surface pass 1 wrote
-    {0, false, GL_LIGHTING_BIT, GL_EQUAL, false, false, {0.0f, 0.0f, 0.0f}, 0.0f},
-};
+constexpr BumpMeshKind sphereKind() {
+    BumpMeshKind kind;
+    kind.drawParity = 1;  // the second half of each unit of progress
+    kind.rows = SPHERE_COLUMNS;
+    kind.columns = SPHERE_ROWS;
+    kind.faces = SPHERE_FACES;
+    kind.faceCount = SPHERE_FACE_COUNT;
+    kind.baseStride = BASE_FLOATS;
+    kind.lightThreshold = -0.5;
+
+    kind.lightTransform.shift = {2.7f, 0.0f, 4.0f};
+    kind.lightTransform.slideSign = -1.0f;
+    kind.lightTransform.addTurn(fixedTurn(10.0f, X_AXIS));
+    kind.lightTransform.addTurn(turnPerPhase(-451.0f, Y_AXIS));
+    kind.lightTransform.addTurn(turnPerPhase(351.0f, X_AXIS));
+
+    kind.objectTransform.shift = {-2.7f, 0.0f, -4.0f};
+    kind.objectTransform.slideSign = 1.0f;
+    kind.objectTransform.addTurn(fixedTurn(-10.0f, X_AXIS));
+    kind.objectTransform.addTurn(turnPerPhase(850.0f, Y_AXIS));
+    kind.objectTransform.addTurn(turnPerPhase(-751.0f, X_AXIS));
+
+    kind.light.amplitude = {1.0f, 2.0f, 1.0f};
+    kind.light.rate = {7.0f, 9.0f, 13.0f};
+    kind.light.offset = {1.0f, 3.0f, 2.0f};
+    kind.light.centre = {0.0f, 0.0f, -5.0f};
+
+    // Pass 2 with GL_EQUAL touches exactly the surface pass 1 wrote.
+    kind.passes.pushBeforeColour = GL_LIGHTING_BIT;
+    kind.passes.colourDepthFunc = GL_EQUAL;
+    return kind;
+}
+constexpr BumpMeshKind SPHERE_KIND = sphereKind();
 
 class SphereScene : public BumpMeshScene {
 public:

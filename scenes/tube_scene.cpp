@@ -43,28 +43,43 @@ constexpr MeshFace TUBE_WALLS[TUBE_FACES] = {
     {tubeVertex(3, 0, 0), -1.0f, Z, Y},
 };
 
-constexpr BumpMeshKind TUBE_KIND = {
-    0,  // draws in the first half of each unit of progress
-    TUBE_ROWS,
-    TUBE_COLUMNS,
-    TUBE_WALLS,
-    TUBE_FACES,
-    BASE_FLOATS,
-    0.0,  // emboss threshold
-    // light transform
-    {{2.2f, 0.35f, 3.0f}, -1.0f,
-     {{10.0f, 0.0f, {1.0f, 0.0f, 0.0f}}, {0.0f, -850.0f, {0.0f, 1.0f, 0.0f}}},
-     2},
-    // object transform
-    {{-2.2f, -0.35f, -3.0f}, 1.0f,
-     {{-10.0f, 0.0f, {1.0f, 0.0f, 0.0f}}, {0.0f, 850.0f, {0.0f, 1.0f, 0.0f}}},
-     2},
-    // light path
-    {{1.0f, 2.0f, 0.5f}, {7.0f, 9.0f, 13.0f}, {1.0f, 3.0f, 2.0f}, {0.0f, 0.0f, -5.0f}},
-    // passes: pass 1 leaves out cells turned away from the eye direction
-    // (0.3, 0, 1), which points from the tube back towards the viewer
-    {GL_CURRENT_BIT, true, 0, GL_LEQUAL, true, true, {0.3f, 0.0f, 1.0f}, -0.1f},
-};
+constexpr BumpMeshKind tubeKind() {
+    BumpMeshKind kind;
+    kind.drawParity = 0;  // the first half of each unit of progress
+    kind.rows = TUBE_ROWS;
+    kind.columns = TUBE_COLUMNS;
+    kind.faces = TUBE_WALLS;
+    kind.faceCount = TUBE_FACES;
+    kind.baseStride = BASE_FLOATS;
+    kind.lightThreshold = 0.0;
+
+    kind.lightTransform.shift = {2.2f, 0.35f, 3.0f};
+    kind.lightTransform.slideSign = -1.0f;
+    kind.lightTransform.addTurn(fixedTurn(10.0f, X_AXIS));
+    kind.lightTransform.addTurn(turnPerPhase(-850.0f, Y_AXIS));
+
+    kind.objectTransform.shift = {-2.2f, -0.35f, -3.0f};
+    kind.objectTransform.slideSign = 1.0f;
+    kind.objectTransform.addTurn(fixedTurn(-10.0f, X_AXIS));
+    kind.objectTransform.addTurn(turnPerPhase(850.0f, Y_AXIS));
+
+    kind.light.amplitude = {1.0f, 2.0f, 0.5f};
+    kind.light.rate = {7.0f, 9.0f, 13.0f};
+    kind.light.offset = {1.0f, 3.0f, 2.0f};
+    kind.light.centre = {0.0f, 0.0f, -5.0f};
+
+    kind.passes.pushBeforeEmboss = GL_CURRENT_BIT;
+    kind.passes.enablesDepthTest = true;
+    kind.passes.colourDepthFunc = GL_LEQUAL;
+    kind.passes.disablesLighting = true;
+    // Pass 1 leaves out cells turned away from the eye direction (0.3, 0, 1),
+    // which points from the tube back towards the viewer.
+    kind.passes.skipsCellsFacingAway = true;
+    kind.passes.facingDirection = {0.3f, 0.0f, 1.0f};
+    kind.passes.facingLimit = -0.1f;
+    return kind;
+}
+constexpr BumpMeshKind TUBE_KIND = tubeKind();
 
 class TubeScene : public BumpMeshScene {
 public:
