@@ -8,6 +8,10 @@ struct SoundStream;
 
 class MusicPlayer {
 public:
+    // It owns the open stream: a copy would close it twice.
+    MusicPlayer() = default;
+    MusicPlayer(const MusicPlayer&) = delete;
+    MusicPlayer& operator=(const MusicPlayer&) = delete;
     virtual ~MusicPlayer() = default;
 
     virtual bool open(const char* path);

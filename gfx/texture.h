@@ -13,6 +13,10 @@ constexpr int TEXTURE_SLOT_COUNT = 20;
 
 class Texture {
 public:
+    // It owns its pixels and texture names: a copy would free them twice.
+    Texture() = default;
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
     virtual ~Texture() = default;
 
     // Decodes the file into pixels; alphaFromBrightness bit 0 derives alpha

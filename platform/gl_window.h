@@ -79,6 +79,10 @@ struct PixelFormatRequest {
 
 class GlWindow {
 public:
+    // It owns the window and the GL context: a copy would close them twice.
+    GlWindow() = default;
+    GlWindow(const GlWindow&) = delete;
+    GlWindow& operator=(const GlWindow&) = delete;
     virtual ~GlWindow() = default;
 
     virtual bool init(DisplayConfig& config, const AppInfo& app);
