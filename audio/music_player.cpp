@@ -41,15 +41,9 @@ bool MusicPlayer::open(const char* filePath) {
     return stream != nullptr;
 }
 
-bool MusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }
-
-bool MusicPlayer::unsupportedB(int32_t) { return false; }
-
 bool MusicPlayer::init() { return soundInit(MIX_RATE, SOFTWARE_CHANNELS, NO_FLAGS); }
 
 void MusicPlayer::close() { soundClose(); }
-
-void MusicPlayer::noOperation() {}
 
 void MusicPlayer::play() {
     soundStreamPlay(MUSIC_CHANNEL, stream);
@@ -75,6 +69,11 @@ void MusicPlayer::setVolume(float level) {
 uint32_t MusicPlayer::timeMs() { return soundStreamTimeMs(stream); }
 
 void MusicPlayer::stop() { soundStreamStop(stream); }
+
+// Kept for the interface.
+bool MusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }
+bool MusicPlayer::unsupportedB(int32_t) { return false; }
+void MusicPlayer::noOperation() {}
 
 MusicPlayer* createMusicPlayer(int kind) {
     if (kind != PLAYER_KIND)

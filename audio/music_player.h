@@ -15,16 +15,18 @@ public:
     virtual ~MusicPlayer() = default;
 
     virtual bool open(const char* path);
-    virtual bool unsupportedA(int32_t a, int32_t b, int32_t c);
-    virtual bool unsupportedB(int32_t a);
     virtual bool init();
     virtual void close();
-    virtual void noOperation();
     virtual void play();
     virtual void togglePause();
     virtual void setVolume(float level);
     virtual uint32_t timeMs();
     virtual void stop();
+
+    // Kept for the interface; nothing in the program calls them.
+    virtual bool unsupportedA(int32_t a, int32_t b, int32_t c);  // answers false
+    virtual bool unsupportedB(int32_t a);                        // answers false
+    virtual void noOperation();
 
     SoundStream* stream = nullptr;
     bool paused = false;

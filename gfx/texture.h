@@ -26,9 +26,11 @@ public:
     virtual void upload();
     virtual void deleteGlTextures();
     virtual void freePixels();
-    virtual void prepare(int32_t value);
     virtual void makeBumpPair(float contrast);
     virtual void bind(int32_t slot);
+
+    // Kept for the interface; nothing in the program calls it.
+    virtual void prepare(int32_t value);  // does nothing
 
     uint32_t width = 0;
     uint32_t height = 0;

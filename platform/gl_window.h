@@ -86,10 +86,12 @@ public:
     virtual ~GlWindow() = default;
 
     virtual bool init(DisplayConfig& config, const AppInfo& app);
-    virtual void setOption(uint8_t value);
     virtual uint32_t pumpMessages();
     virtual bool swapBuffers();
     virtual bool shutdown(DisplayConfig& config, const AppInfo& app);
+
+    // Kept for the interface; nothing in the program calls it.
+    virtual void setOption(uint8_t value);  // stores value in option, which nothing reads
 
     void* deviceContext = nullptr;  // the GL drawable (the SDL window) once stage 4 is done
     void* renderContext = nullptr;  // the SDL_GLContext once stage 7 is done

@@ -143,11 +143,11 @@ public:
     std::unique_ptr<float[]> objectMatrix;  // column-major, as glGetFloatv returns it
     std::unique_ptr<float[]> lightMatrix;
     std::unique_ptr<Texture> texture;
-    // Entry points fetched at init; the vector and client-unit forms are
-    // fetched with the others but not called.
+    // Entry points fetched at init.
     PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
-    PFNGLMULTITEXCOORD2FVARBPROC glMultiTexCoord2fvARB = nullptr;
     PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
+    // Kept for the interface: fetched with the others, never called.
+    PFNGLMULTITEXCOORD2FVARBPROC glMultiTexCoord2fvARB = nullptr;
     PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
 
 protected:
