@@ -8,6 +8,7 @@
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
 #include "platform/data_folder.h"
+#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/system_dialogs.h"
 #include "scenes/scene_kinds.h"
@@ -72,7 +73,7 @@ int runShow(const ShowParts& parts) {
     AppInfo* app = new AppInfo{nullptr, WINDOW_TITLE};
     int status = EXIT_OK;
 
-    GlWindow* window = parts.createWindow(1);
+    GlWindow* window = parts.createWindow(STANDARD_KIND);
     if (!window->init(*config, *app)) {
         std::fprintf(stderr, "%s: window set-up failed at stage %d (%s): %s\n", parts.programName,
                      static_cast<int>(config->status), STAGE_NAMES[config->status], lastWindowError());
@@ -84,7 +85,7 @@ int runShow(const ShowParts& parts) {
     }
 
     const bool extensions = extensionsPresent();
-    MusicPlayer* player = parts.createPlayer(1);
+    MusicPlayer* player = parts.createPlayer(STANDARD_KIND);
     player->init();
     const bool opened = player->open(MUSIC_FILE);
     if (!opened) {

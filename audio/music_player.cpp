@@ -7,17 +7,17 @@
 #include <new>
 
 #include "audio/sound_system.h"
+#include "audio/volume.h"
+#include "platform/factory_kind.h"
 
 namespace {
 
-constexpr int PLAYER_KIND = 1;
 constexpr int MIX_RATE = 44100;
 constexpr int SOFTWARE_CHANNELS = 128;
 constexpr unsigned NO_FLAGS = 0;
 constexpr unsigned STREAM_MODE = 0;
 constexpr int STREAM_OFFSET = 0;
 constexpr int MUSIC_CHANNEL = 0;
-constexpr float FULL_VOLUME = 255.0f;
 
 // Truncation toward zero, kept defined for levels no int can hold.
 int truncatedVolume(double volume) {
@@ -76,7 +76,7 @@ bool MusicPlayer::unsupportedB(int32_t) { return false; }
 void MusicPlayer::noOperation() {}
 
 MusicPlayer* createMusicPlayer(int kind) {
-    if (kind != PLAYER_KIND)
+    if (kind != STANDARD_KIND)
         return nullptr;
     return new (std::nothrow) MusicPlayer();
 }

@@ -11,11 +11,12 @@
 #include <cstring>
 #include <new>
 
+#include "gfx/rgba.h"
+
 namespace {
 
 // loadPng looks at the first four signature bytes itself; libpng checks the rest.
 constexpr size_t CHECKED_SIGNATURE_BYTES = 4;
-constexpr size_t RGBA_BYTES = 4;
 constexpr uint8_t OPAQUE = 255;
 constexpr int EIGHT_BITS = 8;
 constexpr size_t REASON_CAPACITY = 200;

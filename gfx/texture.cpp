@@ -14,6 +14,8 @@
 #include <string>
 
 #include "gfx/png_decoder.h"
+#include "gfx/rgba.h"
+#include "platform/factory_kind.h"
 
 namespace {
 
@@ -23,11 +25,7 @@ constexpr uint32_t UPPER_PART_HEIGHT = 512;
 constexpr uint32_t LOWER_PART_HEIGHT = SPLIT_PICTURE_HEIGHT - UPPER_PART_HEIGHT;
 constexpr GLsizei PICTURE_PART_COUNT = 2;  // slots 10 and 11, made by one call
 
-// The one kind createTexture knows.
-constexpr int TEXTURE_KIND = 1;
-
 constexpr GLint TEXTURE_COMPONENTS = 4;
-constexpr size_t RGBA_BYTES = 4;
 constexpr uint8_t BYTE_MAX = 255;
 
 // Emboss contrast: grey values are stretched about mid grey, then clamped.
@@ -157,5 +155,5 @@ void Texture::bind(int32_t slot) {
 }
 
 Texture* createTexture(int kind) {
-    return kind == TEXTURE_KIND ? new Texture : nullptr;
+    return kind == STANDARD_KIND ? new Texture : nullptr;
 }

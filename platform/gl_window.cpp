@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+#include "platform/factory_kind.h"
 #include "platform/gl_window_faults.h"
 #include "platform/quit_request.h"
 #include "platform/x11_guard.h"
@@ -409,7 +410,7 @@ void GlWindow::undoStages(const DisplayConfig& config, int32_t status, int32_t l
 }
 
 GlWindow* createGlWindow(int kind) {
-    if (kind != 1)
+    if (kind != STANDARD_KIND)
         return nullptr;
     return new GlWindow();
 }

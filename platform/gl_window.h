@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "platform/frame_size.h"
 #include "platform/scaled_frame.h"
 
 // The set-up stage that failed; the value is the stage number.
@@ -49,10 +50,10 @@ constexpr uint32_t PUMP_ENDING = 2;
 struct DisplayConfig {
     int32_t reserved = 1;
     bool fullscreen = true;
-    uint16_t modeWidth = 1024;
-    uint16_t modeHeight = 768;
-    uint16_t windowWidth = 1024;
-    uint16_t windowHeight = 768;
+    uint16_t modeWidth = FRAME_WIDTH;
+    uint16_t modeHeight = FRAME_HEIGHT;
+    uint16_t windowWidth = FRAME_WIDTH;
+    uint16_t windowHeight = FRAME_HEIGHT;
     uint16_t viewportX = 0;
     uint16_t viewportY = 0;
     uint8_t colorBits = 32;

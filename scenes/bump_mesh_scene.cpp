@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/factory_kind.h"
+#include "platform/frame_size.h"
 #include "platform/gl_loader.h"
 
 namespace {
@@ -21,11 +23,11 @@ constexpr double SLIDE_DEPTH = 1.5;
 constexpr double SLIDE_MIDDLE = 0.5;
 constexpr double SLIDE_STEEPNESS = 32.0;
 
-// The letterbox band of the 1024 x 768 frame.
-constexpr GLint BAND_X = 0;
-constexpr GLint BAND_Y = 128;
-constexpr GLsizei BAND_WIDTH = 1024;
+// The letterbox band: the frame's whole width, 512 rows in its middle.
+constexpr GLsizei BAND_WIDTH = FRAME_WIDTH;
 constexpr GLsizei BAND_HEIGHT = 512;
+constexpr GLint BAND_X = 0;
+constexpr GLint BAND_Y = (FRAME_HEIGHT - BAND_HEIGHT) / 2;
 
 constexpr double EMBOSS_SCALE = 0.01f;  // the single-precision constant, widened
 
@@ -142,7 +144,7 @@ void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t col
 void BumpMeshScene::init() {
     objectMatrix.reset(new float[MATRIX_FLOATS]());
     lightMatrix.reset(new float[MATRIX_FLOATS]());
-    texture.reset(createTexture(1));
+    texture.reset(createTexture(STANDARD_KIND));
     texture->loadPng(BUMP_TEXTURE_FILE, ALPHA_FROM_BRIGHTNESS);
     texture->upload();
     texture->makeBumpPair(BUMP_CONTRAST);

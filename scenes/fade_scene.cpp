@@ -3,12 +3,12 @@
 #include <GL/gl.h>
 
 #include "audio/sound_system.h"
+#include "audio/volume.h"
 #include "scenes/scene_kinds.h"
 #include "scenes/screen_quad.h"
 
 namespace {
 
-constexpr float FULL_VOLUME = 255.0f;
 // Each layer keeps (1 - progress) of what lies below, so the frame keeps
 // (1 - progress)^8 of its brightness: most of it is gone a quarter in.
 constexpr int BLACK_LAYERS = 8;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "gfx/rgba.h"
 #include "scenes/scene_kinds.h"
 
 GlowParticle particles[GLOW_PARTICLE_COUNT];
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int GLOW_PEAK = 255;
 constexpr int GLOW_FALLOFF_PER_PIXEL = 32;
-constexpr int RGBA_BYTES = 4;
 constexpr GLint RGBA_COMPONENTS = 4;
 
 constexpr int CLEARED_PARTICLE_WORDS[] = {0, 1, 3, 4, 6};
@@ -33,7 +33,7 @@ void GlowTexture::fillRadialGlow() {
             const int v = GLOW_PEAK - GLOW_FALLOFF_PER_PIXEL * d;
             const uint8_t value = static_cast<uint8_t>(v < 0 ? 0 : v);
             uint8_t* pixel = &pixels[(static_cast<size_t>(y) * width + x) * RGBA_BYTES];
-            for (int byte = 0; byte < RGBA_BYTES; ++byte)
+            for (size_t byte = 0; byte < RGBA_BYTES; ++byte)
                 pixel[byte] = value;
         }
     }

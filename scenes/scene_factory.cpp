@@ -1,30 +1,32 @@
 #include "scenes/scene_kinds.h"
 
-#include <cstddef>
+#include "timeline/scene_type.h"
 
 namespace {
 
-using SceneConstructor = Scene* (*)();
+struct SceneKind {
+    SceneType type;
+    Scene* (*make)();
+};
 
-// Index: the scene table's type number; null where a type has no kind.
-constexpr SceneConstructor KIND_OF_TYPE[] = {
-    nullptr,             // 0
-    newSphereScene,      // 1
-    newGlowSpriteScene,  // 2
-    newTextSlidesScene,  // 3
-    newTubeScene,        // 4
-    newBackgroundScene,  // 5
-    nullptr,             // 6
-    newTitleScene,       // 7
-    newLogoScene,        // 8
-    newCreditsScene,     // 9
+// Every type with a kind; the others make no scene.
+constexpr SceneKind SCENE_KINDS[] = {
+    {SPHERE_TYPE, newSphereScene},
+    {GLOW_SPRITE_TYPE, newGlowSpriteScene},
+    {TEXT_SLIDES_TYPE, newTextSlidesScene},
+    {TUBE_TYPE, newTubeScene},
+    {BACKGROUND_TYPE, newBackgroundScene},
+    {TITLE_TYPE, newTitleScene},
+    {LOGO_TYPE, newLogoScene},
+    {CREDITS_TYPE, newCreditsScene},
 };
 
 Scene* sceneOfType(uint32_t type) {
-    constexpr size_t kinds = sizeof KIND_OF_TYPE / sizeof KIND_OF_TYPE[0];
-    if (type >= kinds || KIND_OF_TYPE[type] == nullptr)
-        return nullptr;
-    return KIND_OF_TYPE[type]();
+    for (const SceneKind& kind : SCENE_KINDS) {
+        if (kind.type == type)
+            return kind.make();
+    }
+    return nullptr;
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
+#include "timeline/scene_type.h"
+
 constexpr uint32_t SCENE_KEEP_RUNNING = 0x10;  // render on every frame once active
-constexpr uint32_t ENDING_TYPE = 10;           // type value of the two ending scenes
 
 class Scene {
 public:

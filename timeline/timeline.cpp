@@ -1,12 +1,12 @@
 #include "timeline/timeline.h"
 
 const SceneTableEntry SCENE_TABLE[SCENE_TABLE_ROWS] = {
-    {0, 11500, 7, 0},                        // title picture
-    {11500, 71000, 3, SCENE_KEEP_RUNNING},   // text slides
-    {11500, 40500, 9, SCENE_KEEP_RUNNING},   // credits roller
-    {11500, 15000, 5, SCENE_KEEP_RUNNING},   // background picture
-    {11500, 70000, 1, SCENE_KEEP_RUNNING},   // pulsing sphere
-    {11500, 70000, 4, SCENE_KEEP_RUNNING},   // twisting tube
+    {0, 11500, TITLE_TYPE, 0},
+    {11500, 71000, TEXT_SLIDES_TYPE, SCENE_KEEP_RUNNING},
+    {11500, 40500, CREDITS_TYPE, SCENE_KEEP_RUNNING},
+    {11500, 15000, BACKGROUND_TYPE, SCENE_KEEP_RUNNING},
+    {11500, 70000, SPHERE_TYPE, SCENE_KEEP_RUNNING},
+    {11500, 70000, TUBE_TYPE, SCENE_KEEP_RUNNING},
 };
 
 SceneTimeline sceneTimeline;

@@ -21,7 +21,6 @@ constexpr int SCENE_SLOT_COUNT = 8;
 constexpr int FADE_SLOT = 6;
 constexpr int LOGO_SLOT = 7;
 constexpr uint32_t SHOW_END_MS = 173000;
-constexpr uint32_t LOGO_TYPE = 8;
 // The ending's two scenes, timed from the frame that begins it.
 constexpr uint32_t FADE_DURATION_MS = 2500;
 constexpr uint32_t LOGO_START_OFFSET_MS = 2500;

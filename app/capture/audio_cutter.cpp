@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-namespace {
-
-constexpr int FULL_VOLUME = 255;
-
-}  // namespace
+#include "audio/volume.h"
 
 AudioCutter::AudioCutter(const DecodedTrack& track, const FrameSchedule& schedule)
     : track_(track), schedule_(schedule) {

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-constexpr int FRAME_WIDTH = 1024;
-constexpr int FRAME_HEIGHT = 768;
+#include "platform/frame_size.h"
+
 constexpr int FRAME_CHANNELS = 3;  // RGB
 constexpr size_t FRAME_ROW_BYTES = size_t{FRAME_WIDTH} * FRAME_CHANNELS;
 constexpr size_t FRAME_BYTES = FRAME_ROW_BYTES * FRAME_HEIGHT;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_size.h"
 #include "tests/pictures/png_read_back.h"
 #include "tests/support/child_process.h"
 #include "tests/support/xvfb_server.h"
@@ -21,8 +22,6 @@ namespace {
 const std::string SHOW = SHOW_BINARY;
 const std::string CAPTURE = CAPTURE_BINARY;
 const std::string TITLE = "Pelmira 15 Advert";
-constexpr int FRAME_WIDTH = 1024;
-constexpr int FRAME_HEIGHT = 768;
 // The title holds still from about 2.9 to 8.6 s of music; the reference is
 // drawn in the middle of that.
 constexpr int STILL_TITLE_MS = 5000;

@@ -6,14 +6,16 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/frame_size.h"
 #include "platform/quit_request.h"
 #include "scenes/screen_quad.h"
 #include "tests/image_scenes/scene_fixtures.h"
 
 namespace {
 
-constexpr int PICTURE_WIDTH = 1024;
-constexpr int PICTURE_HEIGHT = 768;
+// The pictures fill the frame.
+constexpr int PICTURE_WIDTH = FRAME_WIDTH;
+constexpr int PICTURE_HEIGHT = FRAME_HEIGHT;
 constexpr int UPPER_ROWS = 512;
 constexpr int BLOCK = 32;
 constexpr Rgba EARLIER_DRAWING = {200, 30, 30, 255};

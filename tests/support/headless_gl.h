@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/frame_size.h"
+
 class HeadlessGl {
 public:
     // Makes the shared context current and sets the fixed state again.
@@ -25,8 +27,8 @@ public:
     // One pixel (x from the left, y from the bottom) as RGBA.
     uint32_t pixel(int x, int y) const;
 
-    static constexpr int WIDTH = 1024;
-    static constexpr int HEIGHT = 768;
+    static constexpr int WIDTH = FRAME_WIDTH;
+    static constexpr int HEIGHT = FRAME_HEIGHT;
 
 private:
     bool ok_ = false;

@@ -232,13 +232,13 @@ Canvas drawLogo(const Lettering& lettering) {
     auto diamond = [](float x, float y, float cx, float cy, float half) {
         return (std::fabs(x - cx) + std::fabs(y - cy) - half) * 0.70710678f;
     };
-    constexpr float FRAME_WIDTH = 4.0f;
+    constexpr float MARK_LINE_WIDTH = 4.0f;
     constexpr float PYRAMID_HALF = MARK_HALF * 0.72f;
     const Box markBox{markX - MARK_HALF - 4.0f, markY - MARK_HALF - 4.0f, markX + MARK_HALF + 4.0f,
                       markY + MARK_HALF + 4.0f};
     Mask frame(SCREEN_WIDTH, SCREEN_HEIGHT);
     fillShape(frame, markBox, [&](float x, float y) {
-        return std::fabs(diamond(x, y, markX, markY, MARK_HALF) + FRAME_WIDTH * 0.5f) - FRAME_WIDTH * 0.5f;
+        return std::fabs(diamond(x, y, markX, markY, MARK_HALF) + MARK_LINE_WIDTH * 0.5f) - MARK_LINE_WIDTH * 0.5f;
     });
     Mask pyramid(SCREEN_WIDTH, SCREEN_HEIGHT);
     fillShape(pyramid, markBox, [&](float x, float y) { return diamond(x, y, markX, markY, PYRAMID_HALF); });

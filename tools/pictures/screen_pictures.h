@@ -2,11 +2,13 @@
 // behind the main part of the show, and the makers' logo.
 #pragma once
 
+#include "platform/frame_size.h"
 #include "tools/pictures/canvas.h"
 #include "tools/pictures/lettering.h"
 
-constexpr int SCREEN_WIDTH = 1024;
-constexpr int SCREEN_HEIGHT = 768;
+// Each fills the show's frame.
+constexpr int SCREEN_WIDTH = FRAME_WIDTH;
+constexpr int SCREEN_HEIGHT = FRAME_HEIGHT;
 
 // Light on black: the show blends it with alpha taken from brightness, so
 // black is the empty ground.
