@@ -7,6 +7,7 @@
 #pragma once
 
 #include "audio/sound_system.h"
+#include "audio/volume.h"
 
 #include <SDL.h>
 #include <mpg123.h>
@@ -28,7 +29,6 @@ constexpr int REQUESTED_PERIOD_FRAMES = 1024;
 constexpr int BLOCK_FRAMES = 1024;
 constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
 constexpr int STREAM_CAPACITY = 8;
-constexpr int FULL_VOLUME = 255;
 constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long counts as lost.
 constexpr int STALL_LIMIT_MS = 250;
