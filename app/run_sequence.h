@@ -2,6 +2,7 @@
 // the music, run the show, undo everything.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class GlWindow;
@@ -22,10 +23,11 @@ bool enterShowData(std::string& triedFolders);
 bool hasExtension(const char* name, const char* extensions);
 
 // What a run is made of; the show uses the window layer and the music player,
-// the recorder its own offscreen window and virtual clock.
+// the recorder its own offscreen window and virtual clock. Kind 1 gives an
+// object, any other kind null.
 struct ShowParts {
-    GlWindow* (*createWindow)(int kind);
-    MusicPlayer* (*createPlayer)(int kind);
+    std::function<GlWindow*(int kind)> createWindow;
+    std::function<MusicPlayer*(int kind)> createPlayer;
     bool fullscreen;
     int displayIndex = 0;  // the monitor to use, from 0 (the primary)
     const char* programName = SHOW_PROGRAM_NAME;  // tags the messages of a failed run

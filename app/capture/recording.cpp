@@ -1,44 +1,24 @@
 #include "app/capture/recording.h"
 
-#include <cassert>
-
 #include "app/capture/capture_log.h"
 #include "app/capture/capture_window.h"
 #include "app/capture/clock_player.h"
 #include "app/capture/frame_sink.h"
 #include "app/capture/progress_bar.h"
+#include "app/process_state.h"
 #include "app/run_sequence.h"
 #include "audio/sound_system.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
-#include "timeline/timeline.h"
 
 namespace {
 
-constexpr int FULL_VOLUME = 255;
 constexpr int RECORDED = 0;
 constexpr int FAILED = 1;
 constexpr int REFUSED = 2;
 
-Recording* currentRecording = nullptr;
-
-GlWindow* newCaptureWindow(int kind) {
-    assert(currentRecording != nullptr);
-    return kind == 1 ? new CaptureWindow(*currentRecording) : nullptr;
-}
-
-MusicPlayer* newClockPlayer(int kind) {
-    assert(currentRecording != nullptr);
-    return kind == 1 ? new ClockPlayer(*currentRecording) : nullptr;
-}
-
-// Each recording starts the show from its first state, as a new process
-// would: fresh timeline, full volume, no stale quit request.
-void resetShowState() {
-    sceneTimeline = SceneTimeline{};
-    soundSetMasterVolume(FULL_VOLUME);
-    takeQuitRequest();
-}
+// The kind the run sequence asks its factories for.
+constexpr int PART_KIND = 1;
 
 }  // namespace
 
@@ -93,12 +73,18 @@ int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
     if (!sink.open())
         return REFUSED;
     Recording recording(plan, sink, progress);
-    resetShowState();
-    currentRecording = &recording;
-    ShowParts parts{newCaptureWindow, newClockPlayer, false};
+    // Each recording starts the show from its first state, as a new process would.
+    resetProcessState();
+    ShowParts parts{
+        [&recording](int kind) -> GlWindow* {
+            return kind == PART_KIND ? new CaptureWindow(recording) : nullptr;
+        },
+        [&recording](int kind) -> MusicPlayer* {
+            return kind == PART_KIND ? new ClockPlayer(recording) : nullptr;
+        },
+        false};
     parts.programName = CAPTURE_TOOL_NAME;
     const int shown = runShow(parts);
-    currentRecording = nullptr;
     if (progress != nullptr)
         progress->finish(recording.recordedFrames());
 

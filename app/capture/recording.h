@@ -2,9 +2,8 @@
 // drawn offscreen at 1024 x 768 on a virtual clock, every frame handed to a
 // sink with its slice of the track at the frame's master volume.
 //
-// The run sequence takes factories without context, so the window and the
-// player of a recording find it as the one current recording; recordings run
-// one after another, never two at a time.
+// The show's state is process-wide, so recordings run one after another,
+// never two at a time; each starts from the state a new process has.
 #pragma once
 
 #include <cstdint>
