@@ -4,17 +4,11 @@
 #include <iterator>
 
 #include "audio/sound_system.h"
+#include "audio/volume.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
 #include "scenes/glow_sprite_scene.h"
 #include "timeline/timeline.h"
-
-namespace {
-
-// The master volume a process starts with.
-constexpr int START_MASTER_VOLUME = 255;
-
-}  // namespace
 
 void resetProcessState() {
     escapePressed = false;
@@ -22,6 +16,6 @@ void resetProcessState() {
     sharedPixelFormatFilled = false;
     sceneTimeline = SceneTimeline{};
     std::fill(std::begin(particles), std::end(particles), GlowParticle{});
-    soundSetMasterVolume(START_MASTER_VOLUME);
+    soundSetMasterVolume(FULL_VOLUME);
     takeQuitRequest();
 }

@@ -30,6 +30,7 @@
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
 #include "platform/child_pipe.h"
+#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/offscreen_video.h"
 #include "scenes/scene_kinds.h"
@@ -277,7 +278,7 @@ double sceneLoadingMs() {
     DisplayConfig config;
     config.fullscreen = false;
     AppInfo app{nullptr, "bench"};
-    GlWindow* window = createGlWindow(1);
+    GlWindow* window = createGlWindow(STANDARD_KIND);
     std::vector<double> loads;
     if (window->init(config, app)) {
         for (int i = 0; i < SCENE_LOADS; ++i) {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/process_state.h"
 #include "audio/music_player.h"
 #include "platform/gl_window.h"
 #include "scenes/scene_kinds.h"
@@ -86,8 +87,8 @@ bool timeFrames(const XScreen& screen, uint8_t colorBits, Figures& figures) {
         return false;
     setenv("DISPLAY", x.env().substr(sizeof "DISPLAY=" - 1).c_str(), 1);
     unsetenv("SDL_VIDEODRIVER");
-    // Each run starts from a fresh timeline, as a process does.
-    sceneTimeline = SceneTimeline{};
+    // Each run starts from the state a process starts with.
+    resetProcessState();
     DisplayConfig config;
     config.colorBits = colorBits;
     const AppInfo app{nullptr, "present_bench"};

@@ -37,6 +37,13 @@ struct SceneFactory {
 
 // Process-wide timeline state, zero at process start.
 struct SceneTimeline {
+    // It owns the slots and their scenes: a copy would destroy them twice.
+    // Moving an empty timeline in is how a run starts afresh.
+    SceneTimeline() = default;
+    SceneTimeline(const SceneTimeline&) = delete;
+    SceneTimeline& operator=(const SceneTimeline&) = delete;
+    SceneTimeline& operator=(SceneTimeline&&) = default;
+
     Scene** sceneSlots = nullptr;
     Scene* activeList = nullptr;
     int32_t activationCursor = 0;

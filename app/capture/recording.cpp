@@ -8,6 +8,7 @@
 #include "app/process_state.h"
 #include "app/run_sequence.h"
 #include "audio/sound_system.h"
+#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
 
@@ -16,9 +17,6 @@ namespace {
 constexpr int RECORDED = 0;
 constexpr int FAILED = 1;
 constexpr int REFUSED = 2;
-
-// The kind the run sequence asks its factories for.
-constexpr int PART_KIND = 1;
 
 }  // namespace
 
@@ -77,10 +75,10 @@ int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
     resetProcessState();
     ShowParts parts{
         [&recording](int kind) -> GlWindow* {
-            return kind == PART_KIND ? new CaptureWindow(recording) : nullptr;
+            return kind == STANDARD_KIND ? new CaptureWindow(recording) : nullptr;
         },
         [&recording](int kind) -> MusicPlayer* {
-            return kind == PART_KIND ? new ClockPlayer(recording) : nullptr;
+            return kind == STANDARD_KIND ? new ClockPlayer(recording) : nullptr;
         },
         false};
     parts.programName = CAPTURE_TOOL_NAME;

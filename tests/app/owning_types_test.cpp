@@ -5,6 +5,7 @@
 #include "audio/music_player.h"
 #include "gfx/texture.h"
 #include "platform/gl_window.h"
+#include "timeline/timeline.h"
 
 namespace {
 
@@ -14,5 +15,6 @@ constexpr bool copyable = std::is_copy_constructible<T>::value || std::is_copy_a
 static_assert(!copyable<Texture>, "Texture owns its pixels and texture names");
 static_assert(!copyable<GlWindow>, "GlWindow owns the window and its GL context");
 static_assert(!copyable<MusicPlayer>, "MusicPlayer owns its stream");
+static_assert(!copyable<SceneTimeline>, "SceneTimeline owns the scene slots");
 
 }  // namespace

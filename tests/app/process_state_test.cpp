@@ -2,14 +2,13 @@
 
 #include "app/process_state.h"
 #include "audio/sound_system.h"
+#include "audio/volume.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
 #include "scenes/glow_sprite_scene.h"
 #include "tests/timeline/fake_scenes.h"
 
 namespace {
-
-constexpr int START_MASTER_VOLUME = 255;
 
 TEST(ProcessState, ResetLeavesEveryValueAsAtProcessStart) {
     escapePressed = true;
@@ -18,7 +17,10 @@ TEST(ProcessState, ResetLeavesEveryValueAsAtProcessStart) {
     // A scene the test owns: the reset must forget it, not destroy it.
     FakeScene scene(1);
     Scene* slots[SCENE_SLOT_COUNT] = {&scene};
-    sceneTimeline = SceneTimeline{slots, &scene, 3, 41000};
+    sceneTimeline.sceneSlots = slots;
+    sceneTimeline.activeList = &scene;
+    sceneTimeline.activationCursor = 3;
+    sceneTimeline.previousFrameTime = 41000;
     particles[0].words[0] = 1;
     particles[GLOW_PARTICLE_COUNT / 2].words[5] = 2;  // a word clearParticles() keeps
     particles[GLOW_PARTICLE_COUNT - 1].words[9] = 3;
@@ -42,7 +44,7 @@ TEST(ProcessState, ResetLeavesEveryValueAsAtProcessStart) {
         for (uint32_t word : particles[i].words)
             ASSERT_EQ(word, 0u) << "record " << i;
     }
-    EXPECT_EQ(soundMasterVolume(), START_MASTER_VOLUME);
+    EXPECT_EQ(soundMasterVolume(), FULL_VOLUME);
     EXPECT_FALSE(takeQuitRequest());
 }
 
