@@ -2,6 +2,7 @@
 // and when there is none or it is lost, paces the consumer in silence by the
 // performance counter as a device would.
 #include "audio/sound_system_internal.h"
+#include "platform/program_message.h"
 
 #include <cstdio>
 #include <cstring>
@@ -80,7 +81,7 @@ void runOutput() {
                 detachDevice();
                 // Go on from the device's last period so the position does not jump.
                 pace = SilentPace{output.lastCallback.load(), 1};
-                std::fprintf(stderr, "audio: audio device lost; playing in silence\n");
+                programMessage("audio device lost; playing in silence");
             } else {
                 output.wake.wait_for(lock, WATCH_INTERVAL);
             }
@@ -101,7 +102,7 @@ void runOutput() {
 // stands in for it.
 void openDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "audio: no audio device (%s); playing in silence\n", SDL_GetError());
+        programMessage("no audio device (%s); playing in silence", SDL_GetError());
         return;
     }
     output.audioSubsystem = true;
@@ -114,7 +115,7 @@ void openDevice() {
     SDL_AudioSpec obtained{};
     output.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (output.device == 0) {
-        std::fprintf(stderr, "audio: no audio device (%s); playing in silence\n", SDL_GetError());
+        programMessage("no audio device (%s); playing in silence", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         output.audioSubsystem = false;
         return;

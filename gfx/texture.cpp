@@ -11,11 +11,14 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "gfx/png_decoder.h"
 #include "gfx/rgba.h"
 #include "platform/factory_kind.h"
+#include "platform/program_message.h"
 
 namespace {
 
@@ -78,7 +81,11 @@ void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
     DecodedPng picture;
     std::string reason;
     if (!decodePng(path, alphaFromBrightness, picture, reason)) {
-        std::fprintf(stderr, "png: %s: %s\n", path, reason.c_str());
+        // The data folder is the working directory, unknown to the user:
+        // the full path says which file is meant.
+        std::error_code failure;
+        const std::filesystem::path named = std::filesystem::absolute(path, failure);
+        programMessage("%s: %s", failure ? path : named.c_str(), reason.c_str());
         // No pixels, no size: upload and makeBumpPair then fall back to 1x1 images.
         width = height = 0;
         bitDepth = colorType = 0;

@@ -21,7 +21,8 @@ public:
 
     // Decodes the file into pixels; alphaFromBrightness bit 0 derives alpha
     // from brightness for pictures without their own. A file that cannot be
-    // read leaves no pixels and says why in one line on stderr.
+    // read leaves no pixels and says why in one line on stderr, under the
+    // program's name and with the file's full path.
     virtual void loadPng(const char* path, int32_t alphaFromBrightness);
     virtual void upload();
     virtual void deleteGlTextures();

@@ -19,6 +19,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/program_message.h"
 #include "platform/quit_request.h"
 
 namespace {
@@ -55,7 +56,7 @@ pid_t guardedProcess = 0;
 int onDisplayLost(Display* display) {
     if (getpid() != guardedProcess)
         std::_Exit(EXIT_DISPLAY_LOST);
-    std::fprintf(stderr, "%s: lost the X display %s\n", program_invocation_short_name, DisplayString(display));
+    programMessage("lost the X display %s", DisplayString(display));
     std::_Exit(EXIT_DISPLAY_LOST);
 }
 
@@ -179,7 +180,7 @@ BoxWatch::BoxWatch(const char* caption) {
     // SDL's box opens the default display too.
     watcher->display = XOpenDisplay(nullptr);
     if (watcher->display == nullptr || pipe2(watcher->stopPipe, O_CLOEXEC) != 0) {
-        std::fprintf(stderr, "%s: cannot watch the message box\n", program_invocation_short_name);
+        programMessage("cannot watch the message box");
         return;
     }
     watcherDisplay.store(watcher->display, std::memory_order_relaxed);
@@ -189,7 +190,7 @@ BoxWatch::BoxWatch(const char* caption) {
     try {
         watcher->thread = std::thread(watch, watcher->display, std::string(caption), watcher->stopPipe[0]);
     } catch (const std::system_error& error) {
-        std::fprintf(stderr, "%s: cannot watch the message box: %s\n", program_invocation_short_name, error.what());
+        programMessage("cannot watch the message box: %s", error.what());
         return;
     }
     watcher_ = std::move(watcher);

@@ -1,3 +1,4 @@
+#include "platform/program_message.h"
 #include "audio/sound_system.h"
 
 #include <SDL.h>
@@ -222,7 +223,7 @@ TEST_F(SoundSystemTest, WithoutADeviceTheSilentOutputKeepsTimeByTheClock) {
     testing::internal::CaptureStderr();
     start("no-such-driver");
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said.rfind("audio: no audio device (", 0), 0u) << said;
+    EXPECT_EQ(said.rfind(std::string(programName()) + ": no audio device (", 0), 0u) << said;
     EXPECT_NE(said.find("); playing in silence\n"), std::string::npos) << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 
@@ -248,7 +249,7 @@ TEST_F(SoundSystemTest, AStalledDeviceHandsOverToTheSilentOutputWithoutLosingTim
     std::vector<PositionSample> stalled = watchPosition(stream, 500);
     SDL_UnlockAudioDevice(OUR_DEVICE);
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said, "audio: audio device lost; playing in silence\n");
+    EXPECT_EQ(said, std::string(programName()) + ": audio device lost; playing in silence\n");
     for (PositionSample& sample : stalled)
         sample.wallMs += before.back().wallMs;
     EXPECT_EQ(smoothnessFault(stalled, SMOOTH_SLACK_MS), "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include "platform/program_message.h"
 #include "tests/gfx/png_fixture.h"
 
 namespace {
@@ -33,7 +34,7 @@ protected:
         EXPECT_EQ(texture->pixels, nullptr);
         EXPECT_EQ(texture->width, 0u);
         EXPECT_EQ(texture->height, 0u);
-        EXPECT_THAT(message, MatchesRegex("png: " + path + ": [^\n]+\n"));
+        EXPECT_THAT(message, MatchesRegex(std::string(programName()) + ": " + path + ": [^\n]+\n"));
         return message;
     }
 

@@ -257,7 +257,9 @@ TEST_P(BrokenPicture, IsNamedOnceDrawsNothingAndTheShowRunsToItsEnd) {
     const std::vector<std::string> lines = linesOf(outcome.errors);
     EXPECT_EQ(lines.size(), static_cast<size_t>(look.readers)) << outcome.errors;
     for (const std::string& line : lines) {
-        EXPECT_EQ(line.rfind("png: data/" + std::string(look.file) + ": ", 0), 0u) << line;
+        // Under the program's name, with the path the user can find the file by.
+        EXPECT_EQ(line.rfind("sampled_show: " + scratch.dir() + "/data/" + std::string(look.file) + ": ", 0), 0u)
+            << line;
         EXPECT_EQ(line, lines.front());
     }
     const double share = litShare(scratch, look);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/program_message.h"
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
 #include "tests/audio/audio_fixtures.h"
@@ -65,7 +66,7 @@ TEST_F(DeviceLoss, ThePositionGoesOnInSilenceWithoutJumpOrStall) {
     const std::string said = testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(SDL_GetAudioDeviceStatus(OUR_DEVICE), SDL_AUDIO_STOPPED) << "SDL has not taken the device for removed";
-    EXPECT_EQ(said, "audio: audio device lost; playing in silence\n");
+    EXPECT_EQ(said, std::string(programName()) + ": audio device lost; playing in silence\n");
     EXPECT_EQ(std::filesystem::file_size(heard), HEARD_BEFORE_LOSS) << "the device took sound up to the limit, no more";
     EXPECT_EQ(smoothnessFault(samples, SMOOTH_SLACK_MS), "");
     const double wall = samples.back().wallMs;

@@ -32,7 +32,7 @@ const std::string TRACK_SECONDS = "5";
 const std::string NICE = "/usr/bin/nice";
 const std::vector<std::string> SILENT = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=no-such-driver",
                                          "LP_NUM_THREADS=1"};
-const std::string NO_DEVICE_LINE = "audio: no audio device (";
+const std::string NO_DEVICE_LINE = "pelmira15: no audio device (";
 
 constexpr long long SHOW_END_MS = 173000;
 // The clock starts once the show has loaded, so it cannot end sooner than
