@@ -1,8 +1,9 @@
 # make run   - set up what is missing, build, and run the show (needs a display)
 # make test  - set up what is missing, build, and run every test
 # make build - set up and build only; make bench - the benchmarks
-# make install - build, then install under PREFIX (default /usr/local);
-#                DESTDIR stages the files under another root for packaging
+# make install - build the programs and data, then install them under PREFIX
+#                (default /usr/local); DESTDIR stages the files for packaging.
+#                As root in a user's tree it only copies what `make build` made.
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -65,13 +66,32 @@ test: build
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'
 
-# The prefix is compiled in (the programs look for their data there too), so
-# the tree is configured for it before the build.
-install: deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD_DIR) -j $(JOBS)
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR)
+# Installs the two programs, their data, the desktop entry, icon and manual
+# pages, stripped. The programs find their data beside their own bin/ folder,
+# so the prefix is given to the copy only, never compiled in. In a tree of its
+# own it first builds what it installs (not the tests); root in a user's tree
+# (sudo) only copies what that user built, and leaves no file of its own there.
+TREE_OWNER ?= $(shell stat -c %u .)
+INSTALLED_PROGRAMS = $(BUILD_DIR)/pelmira15 $(BUILD_DIR)/pelmira15-capture
+
+install:
+	@if [ "$$(id -u)" = 0 ] && [ "$(TREE_OWNER)" != 0 ]; then \
+		for program in $(INSTALLED_PROGRAMS); do \
+			if [ ! -x "$$program" ]; then \
+				echo "make install: $$program is not built; run 'make build' first as the owner of this tree," \
+					"then 'sudo make install'"; \
+				exit 1; \
+			fi; \
+		done; \
+	else \
+		$(MAKE) --no-print-directory deps && \
+		{ test -f $(BUILD_DIR)/CMakeCache.txt || \
+			cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo; } && \
+		cmake --build $(BUILD_DIR) -j $(JOBS) --target installable; \
+	fi
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
+	@# cmake records what it installed inside the tree; that file stays the tree owner's.
+	@chown $(TREE_OWNER) $(BUILD_DIR)/install_manifest.txt 2>/dev/null || true
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)

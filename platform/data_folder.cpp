@@ -30,7 +30,6 @@ std::vector<fs::path> candidateFolders() {
         folders.push_back(beside.parent_path());
         folders.push_back(beside.parent_path() / PELMIRA_DATA_BELOW_PREFIX);
     }
-    folders.push_back(PELMIRA_INSTALLED_DATA_ROOT);
     return folders;
 }
 

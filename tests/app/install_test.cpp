@@ -138,4 +138,73 @@ TEST_F(Installed, ShowFindsItsDataFromAnyFolder) {
     EXPECT_EQ(show.errorOutput().find("cannot find"), std::string::npos) << show.errorOutput();
 }
 
+// `make install` as root in a tree another user owns, as `sudo make install`
+// runs: it copies what that user built, stripped, and builds nothing.
+class MakeInstall : public testing::Test {
+protected:
+    void SetUp() override {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "only root's make install differs";
+        stage_ = scratchFolder("pelmira-stage");
+    }
+    void TearDown() override {
+        if (!stage_.empty())
+            shellOutput("rm -rf " + shellWord(stage_));
+    }
+
+    static Outcome makeInstallAsRoot(const std::string& buildDir, const std::string& stage) {
+        return runShell("make --no-print-directory -C " + shellWord(SOURCE_DIR) + " install TREE_OWNER=" +
+                            SOMEONE_ELSE + " BUILD_DIR=" + shellWord(buildDir) + " PREFIX=/usr DESTDIR=" +
+                            shellWord(stage),
+                        {}, "/", TOOL_LIMIT_MS);
+    }
+
+    static std::string shell(const std::string& line) { return shellOutput(line + " 2>&1"); }
+
+    // The user nobody, who owns no file of ours.
+    static constexpr const char* SOMEONE_ELSE = "65534";
+    std::string stage_;
+};
+
+TEST_F(MakeInstall, RootInAUsersBuiltTreeOnlyCopiesStrippedPrograms) {
+    const std::string build = BUILD_DIR;
+    const std::string listing = "ls -l --time-style=full-iso " + shellWord(build + "/build.ninja") + " " +
+                                shellWord(build + "/CMakeCache.txt") + " " + shellWord(build + "/pelmira15");
+    const std::string before = shell(listing);
+
+    const Outcome installed = makeInstallAsRoot(build, stage_);
+    ASSERT_EQ(installed.status, 0) << installed.errors;
+
+    EXPECT_EQ(shell(listing), before) << "the tree was configured or built again";
+    EXPECT_EQ(shell("stat -c %u " + shellWord(build + "/install_manifest.txt")), std::string(SOMEONE_ELSE) + "\n");
+    for (const char* program : {"/usr/bin/pelmira15", "/usr/bin/pelmira15-capture"}) {
+        const std::string sections = shell("readelf -S " + shellWord(stage_ + program));
+        EXPECT_NE(sections.find(".text"), std::string::npos) << program << ": " << sections;
+        EXPECT_EQ(sections.find(".debug_info"), std::string::npos) << program << " is not stripped";
+    }
+}
+
+TEST_F(MakeInstall, RootInAUsersUnbuiltTreeAsksForTheBuildFirst) {
+    const std::string empty = scratchFolder("pelmira-unbuilt");
+    const Outcome installed = makeInstallAsRoot(empty, stage_);
+    EXPECT_NE(installed.status, 0);
+    EXPECT_NE(installed.errors.find("run 'make build' first"), std::string::npos) << installed.errors;
+    EXPECT_EQ(shell("find " + shellWord(empty) + " " + shellWord(stage_) + " -mindepth 1"), "")
+        << "it wrote into the unbuilt tree or installed something";
+    shellOutput("rm -rf " + shellWord(empty));
+}
+
+// The build that `make install` runs in a tree of its own makes the programs
+// and their data, and none of the tests or fuzzers.
+TEST(InstallTarget, BuildsTheProgramsAndDataOnly) {
+    if (shellOutput("test -f " + shellWord(std::string(BUILD_DIR) + "/build.ninja") + " && echo ninja").empty())
+        GTEST_SKIP() << "the tree is not built with ninja";
+    const std::string commands = shellOutput("ninja -C " + shellWord(BUILD_DIR) + " -t commands installable");
+    EXPECT_NE(commands.find("-o pelmira15 "), std::string::npos) << commands;
+    EXPECT_NE(commands.find("-o pelmira15-capture "), std::string::npos);
+    EXPECT_NE(commands.find("make_pictures"), std::string::npos);
+    EXPECT_EQ(commands.find("/tests/"), std::string::npos) << "it builds tests";
+    EXPECT_EQ(commands.find("fuzz"), std::string::npos) << "it builds fuzzers";
+}
+
 }  // namespace
