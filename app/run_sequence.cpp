@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
@@ -75,8 +77,9 @@ int runShow(const ShowParts& parts) {
 
     GlWindow* window = parts.createWindow(STANDARD_KIND);
     if (!window->init(*config, *app)) {
-        std::fprintf(stderr, "%s: window set-up failed at stage %d (%s): %s\n", parts.programName,
-                     static_cast<int>(config->status), STAGE_NAMES[config->status], lastWindowError());
+        // What went wrong first, in the user's words; the stage for a bug report.
+        std::fprintf(stderr, "%s: cannot open the window: %s (set-up stage %d, %s)\n", parts.programName,
+                     lastWindowError(), static_cast<int>(config->status), STAGE_NAMES[config->status]);
         window->shutdown(*config, *app);
         delete window;
         delete app;
@@ -89,7 +92,10 @@ int runShow(const ShowParts& parts) {
     player->init();
     const bool opened = player->open(MUSIC_FILE);
     if (!opened) {
-        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, MUSIC_FILE, soundLastError());
+        std::error_code failure;
+        const std::filesystem::path music = std::filesystem::absolute(MUSIC_FILE, failure);
+        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, failure ? MUSIC_FILE : music.c_str(),
+                     soundLastError());
         status = EXIT_FAILED;
     }
 

@@ -133,7 +133,10 @@ bool displayExists(int index) {
     const int displays = SDL_GetNumVideoDisplays();
     if (index < displays)
         return true;
-    SDL_SetError("there is no display %d (the desktop has %d, counted from 0)", index, displays);
+    if (displays == 1)
+        SDL_SetError("no display %d: this desktop has one display, counted from 0", index);
+    else
+        SDL_SetError("no display %d: this desktop has %d displays, counted from 0", index, displays);
     return false;
 }
 

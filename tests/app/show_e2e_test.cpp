@@ -110,6 +110,15 @@ TEST(ShowHeadless, ADisplayWithNoServerIsOneLineAndExitOne) {
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 }
 
+// What failed comes first, in the user's words; the stage is for a bug report.
+TEST(ShowHeadless, AMonitorThatIsNotThereIsNamedInOneLine) {
+    ChildProcess show(SHOW, {"--display", "3"}, HEADLESS, "/");
+    ASSERT_TRUE(show.waitFor(START_LIMIT_MS));
+    EXPECT_EQ(show.status(), 1);
+    EXPECT_EQ(show.errorOutput(), "pelmira15: cannot open the window: no display 3: this desktop has one display, "
+                                  "counted from 0 (set-up stage 2, switching the display mode)\n");
+}
+
 TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     XvfbServer x;
     ASSERT_TRUE(x.started());
