@@ -14,7 +14,7 @@ std::atomic<bool> quitPosted{false};
 std::atomic<bool> quitSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // The self-pipe that wakes a poll(); non-blocking, so a full pipe (nobody
 // waiting) never blocks the handler. Made before the handlers exist.

@@ -8,8 +8,8 @@ void postQuitRequest();
 // Answers whether a quit request was posted since the last call, and clears it.
 bool takeQuitRequest();
 
-// Turns SIGINT, SIGTERM and SIGHUP into quit requests, so a stopped run ends
-// the normal way and the desktop display mode comes back.
+// Turns SIGINT, SIGTERM, SIGHUP and SIGQUIT (Ctrl-\) into quit requests, so
+// a stopped run ends the normal way and the desktop display mode comes back.
 void installQuitSignals();
 
 // Answers whether one of those signals has arrived since installQuitSignals(),

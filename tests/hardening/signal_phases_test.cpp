@@ -1,4 +1,4 @@
-// SIGINT, SIGTERM and SIGHUP in each phase of the show under a real X
+// SIGINT, SIGTERM and SIGHUP (and SIGQUIT once) in each phase of the show under a real X
 // server: while it loads, during the title, in a mesh half, during the fade
 // and during the logo. Each ends the run the normal way, promptly, with
 // status 0, the window gone and the screen at its desktop size.
@@ -32,7 +32,7 @@ const std::string TITLE = "Pelmira 15 Advert";
 const std::string DESKTOP_SIZE = "1024x768";
 const std::string SHOW_PROCESS_NAME = "(pelmira15)";
 constexpr const char* CAUGHT_SIGNALS_FIELD = "SigCgt:";
-constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int QUIT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Ceilings only: a busy machine may take its time, but a quit still comes
 // long before the show or its ending would end the program by itself.
@@ -171,6 +171,9 @@ std::vector<SignalCase> signalCases() {
     for (const Phase& phase : PHASES)
         for (const auto& [number, name] : signals)
             cases.push_back({phase, number, name});
+    // Ctrl-\ takes the same handler, which the loading phase sees installed
+    // for every quit signal; one phase shows that it also restores the screen.
+    cases.push_back({PHASES[1], SIGQUIT, "SIGQUIT"});
     return cases;
 }
 
