@@ -101,6 +101,7 @@ void runOutput() {
 // Opens the default device at the mixing rate; on failure the silent pace
 // stands in for it.
 void openDevice() {
+    quietAlsaMessages();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         programMessage("no audio device (%s); playing in silence", SDL_GetError());
         return;

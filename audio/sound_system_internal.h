@@ -163,4 +163,8 @@ void openDevice();
 void closeDevice();
 void runOutput();
 
+// alsa_messages.cpp: keeps ALSA's own diagnostics off stderr; call before
+// SDL's audio starts.
+void quietAlsaMessages();
+
 }  // namespace sound_internal

@@ -110,10 +110,16 @@ void describeMissingDisplay() {
 // SDL tries every driver in turn when that display cannot be reached and may
 // end up on one without a display (offscreen), where the show would play to
 // nothing: such a driver runs only when SDL_VIDEODRIVER asks for it.
+// With no display named at all, no driver is tried: each would only add a
+// library's own complaint (libwayland's about XDG_RUNTIME_DIR) to ours.
 bool startVideo() {
     const bool asked = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
     const char* x11 = SDL_getenv("DISPLAY");
     const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (!asked && x11 == nullptr && wayland == nullptr) {
+        describeMissingDisplay();
+        return false;
+    }
     if (!asked && (x11 == nullptr) != (wayland == nullptr))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 != nullptr ? "x11" : "wayland");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

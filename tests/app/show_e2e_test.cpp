@@ -110,6 +110,14 @@ TEST(ShowHeadless, ADisplayWithNoServerIsOneLineAndExitOne) {
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 }
 
+// No library adds lines of its own (libwayland complains without XDG_RUNTIME_DIR).
+TEST(ShowHeadless, NoDisplayAtAllIsOneLineOfOurs) {
+    const std::string said = shellOutput("env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR SDL_AUDIODRIVER=dummy '" +
+                                         SHOW + "' 2>&1; echo \"status $?\"");
+    EXPECT_EQ(said, "pelmira15: cannot open the window: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+                    "(set-up stage 1, starting the video system)\nstatus 1\n");
+}
+
 // What failed comes first, in the user's words; the stage is for a bug report.
 TEST(ShowHeadless, AMonitorThatIsNotThereIsNamedInOneLine) {
     ChildProcess show(SHOW, {"--display", "3"}, HEADLESS, "/");
