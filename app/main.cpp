@@ -1,16 +1,23 @@
 // The show: started without arguments, it runs fullscreen until the music
 // ends, Escape ends it, or the window is closed.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/run_sequence.h"
 #include "app/show_options.h"
+#include "gfx/texture.h"
+#include "platform/factory_kind.h"
+#include "platform/gl_window.h"
 #include "platform/quit_request.h"
 
 namespace {
 
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
+
+constexpr const char* WINDOW_ICON_FILE = "data/icon.png";
+constexpr int32_t ALPHA_FROM_FILE = 0;
 
 }  // namespace
 
@@ -39,5 +46,13 @@ int main(int argc, char** argv) {
     ShowParts parts = presentationParts();
     parts.fullscreen = !options.window;
     parts.displayIndex = options.displayIndex;
-    return runShow(parts);
+    // Without its icon the window shows the desktop's default one.
+    std::unique_ptr<Texture> iconPicture(createTexture(STANDARD_KIND));
+    iconPicture->loadPng(WINDOW_ICON_FILE, ALPHA_FROM_FILE);
+    const WindowIcon icon{iconPicture->width, iconPicture->height, iconPicture->pixels};
+    if (iconPicture->pixels != nullptr)
+        parts.icon = &icon;
+    const int status = runShow(parts);
+    iconPicture->freePixels();
+    return status;
 }

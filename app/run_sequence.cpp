@@ -72,7 +72,7 @@ int runShow(const ShowParts& parts) {
     DisplayConfig* config = new DisplayConfig();
     config->fullscreen = parts.fullscreen;
     config->displayIndex = parts.displayIndex;
-    AppInfo* app = new AppInfo{nullptr, WINDOW_TITLE};
+    AppInfo* app = new AppInfo{nullptr, WINDOW_TITLE, parts.icon};
     int status = EXIT_OK;
 
     GlWindow* window = parts.createWindow(STANDARD_KIND);

@@ -7,6 +7,7 @@
 
 class GlWindow;
 class MusicPlayer;
+struct WindowIcon;
 
 // The tag of the show's messages on stderr.
 constexpr const char* SHOW_PROGRAM_NAME = "pelmira15";
@@ -31,6 +32,7 @@ struct ShowParts {
     bool fullscreen;
     int displayIndex = 0;  // the monitor to use, from 0 (the primary)
     const char* programName = SHOW_PROGRAM_NAME;  // tags the messages of a failed run
+    const WindowIcon* icon = nullptr;             // the window's icon, if any
 };
 
 // The show's own parts: the fullscreen window and the streamed track.

@@ -193,6 +193,19 @@ bool windowPlace(const DisplayConfig& config, bool scaled, SDL_Rect& place) {
     return true;
 }
 
+// The icon window managers show for the window (_NET_WM_ICON under X11).
+void setWindowIcon(SDL_Window* window, const WindowIcon& icon) {
+    constexpr int BITS_PER_PIXEL = 32;
+    constexpr int BYTES_PER_PIXEL = 4;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint8_t*>(icon.pixels), static_cast<int>(icon.width), static_cast<int>(icon.height),
+        BITS_PER_PIXEL, static_cast<int>(icon.width) * BYTES_PER_PIXEL, SDL_PIXELFORMAT_RGBA32);
+    if (surface == nullptr)
+        return;
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 Uint32 windowFlags(const DisplayConfig& config, bool scaled) {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     // A plain window keeps its frame, so the desktop can move and close it.
@@ -274,6 +287,8 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
         goto failed;
     }
     window = sdlWindow;
+    if (app.icon != nullptr)
+        setWindowIcon(sdlWindow, *app.icon);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_DisableScreenSaver();
 

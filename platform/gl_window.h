@@ -64,9 +64,17 @@ struct DisplayConfig {
     int32_t displayIndex = 0;  // the monitor to use, from 0 (SDL's primary)
 };
 
+// A picture for the window's icon: width x height RGBA pixels, row 0 at the top.
+struct WindowIcon {
+    uint32_t width;
+    uint32_t height;
+    const uint8_t* pixels;
+};
+
 struct AppInfo {
     void* instance = nullptr;
     const char* title = nullptr;
+    const WindowIcon* icon = nullptr;  // none: the desktop's default
 };
 
 // The pixel-format request, filled from the first DisplayConfig that reaches

@@ -137,6 +137,8 @@ TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     EXPECT_NE(geometry.find("Position: 0,0"), std::string::npos) << geometry;
     EXPECT_NE(geometry.find("Geometry: 1024x768"), std::string::npos) << geometry;
     EXPECT_NE(x.xdotool("getwindowname " + window).find(TITLE), std::string::npos);
+    const std::string icon = shellOutput(x.env() + " xprop -id " + window + " _NET_WM_ICON | head -n 1");
+    EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << "the window carries no icon: " << icon;
     sleepMs(500);
     x.xdotool("key Escape");
     sleepMs(300);

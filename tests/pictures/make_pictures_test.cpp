@@ -36,6 +36,8 @@ constexpr Expected PICTURES[] = {
     {"text4.png", 512, 512}, {"text5.png", 512, 512}, {"text6.png", 512, 512},
     {"text7.png", 512, 512}, {"text8.png", 512, 512}, {"text9.png", 512, 512},
 };
+constexpr Expected WINDOW_ICON = {"icon.png", 64, 64};
+constexpr int RGBA_COLOUR_TYPE = 6;
 
 struct RunResult {
     int exitCode;
@@ -112,7 +114,7 @@ protected:
 
 RunResult* MakePictures::first_ = nullptr;
 
-TEST_F(MakePictures, WritesEveryPictureAtItsSizeAsEightBitRgb) {
+TEST_F(MakePictures, WritesEveryPictureAtItsSizeAsEightBitRgbAndTheIconWithAlpha) {
     ASSERT_EQ(0, first_->exitCode) << first_->err;
     EXPECT_EQ("", first_->err);
     for (const Expected& expected : PICTURES) {
@@ -121,13 +123,19 @@ TEST_F(MakePictures, WritesEveryPictureAtItsSizeAsEightBitRgb) {
         EXPECT_EQ(int(expected.width), p.width()) << expected.file;
         EXPECT_EQ(int(expected.height), p.height()) << expected.file;
     }
+    ReadBackPng icon;
+    std::string error;
+    ASSERT_TRUE(readBackPng((outputDir() / WINDOW_ICON.file).string(), &icon, &error)) << error;
+    EXPECT_EQ(RGBA_COLOUR_TYPE, icon.colorType);
+    EXPECT_EQ(WINDOW_ICON.width, icon.width);
+    EXPECT_EQ(WINDOW_ICON.height, icon.height);
     // Nothing else, in particular no temporary file left behind.
     size_t files = 0;
     for (const auto& entry : fs::directory_iterator(outputDir())) {
         ++files;
         EXPECT_EQ(".png", entry.path().extension()) << entry.path();
     }
-    EXPECT_EQ(std::size(PICTURES), files);
+    EXPECT_EQ(std::size(PICTURES) + 1, files);
 }
 
 TEST_F(MakePictures, SameBytesOnEveryRun) {

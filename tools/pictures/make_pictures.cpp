@@ -1,5 +1,6 @@
 // make_pictures OUTPUT_DIR: draws every picture the show reads from its data
-// folder and writes them there as 8-bit RGB PNG files.
+// folder and writes them there as 8-bit RGB PNG files, and the window's icon
+// as an 8-bit RGBA one.
 // make_pictures --icons ICON_DIR: draws the program's icon in every size as
 // 8-bit RGBA PNG files, laid out as an icon theme wants them
 // (ICON_DIR/48x48/apps/pelmira15.png). The output depends on
@@ -26,6 +27,10 @@ namespace {
 constexpr const char* TAG = "make_pictures";
 constexpr const char* ICONS_OPTION = "--icons";
 constexpr const char* ICON_FILE = "pelmira15.png";
+// The show's window carries the icon from its data folder, in the size
+// window managers most often show.
+constexpr const char* WINDOW_ICON_FILE = "icon.png";
+constexpr int WINDOW_ICON_SIZE = 64;
 
 struct Picture {
     std::string file;
@@ -76,7 +81,9 @@ bool saveShowPictures(const Lettering& lettering, const std::filesystem::path& d
         if (!savePng(canvas.toRgb8(), canvas.width(), canvas.height(), PNG_WRITER_RGB, directory / picture.file, error))
             return false;
     }
-    return true;
+    const IconPicture icon = drawIcon(lettering, WINDOW_ICON_SIZE);
+    return savePng(icon.colour.toRgba8(icon.opacity), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, PNG_WRITER_RGBA,
+                   directory / WINDOW_ICON_FILE, error);
 }
 
 bool saveIcons(const Lettering& lettering, const std::filesystem::path& directory, std::string* error) {
