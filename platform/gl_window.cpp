@@ -260,6 +260,10 @@ bool GlWindow::init(DisplayConfig& config, const AppInfo& app) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A full-screen window has no frame to draw, so under Wayland SDL need
+    // not load libdecor, which complains on stderr when it has no plugins.
+    if (config.fullscreen)
+        SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     guardX11Errors();
     if (!stageAllowed(stage) || !startVideo())
         goto failed;
