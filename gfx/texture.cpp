@@ -11,9 +11,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "gfx/png_decoder.h"
 #include "gfx/rgba.h"
@@ -81,11 +79,7 @@ void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
     DecodedPng picture;
     std::string reason;
     if (!decodePng(path, alphaFromBrightness, picture, reason)) {
-        // The data folder is the working directory, unknown to the user:
-        // the full path says which file is meant.
-        std::error_code failure;
-        const std::filesystem::path named = std::filesystem::absolute(path, failure);
-        programMessage("%s: %s", failure ? path : named.c_str(), reason.c_str());
+        programMessage("%s: %s", fullPath(path).c_str(), reason.c_str());
         // No pixels, no size: upload and makeBumpPair then fall back to 1x1 images.
         width = height = 0;
         bitDepth = colorType = 0;
