@@ -55,6 +55,35 @@ void fillSlot(uint32_t* names, int slot, uint32_t width, uint32_t height, const 
     defineImage(names[slot], GL_LINEAR, width, height, data);
 }
 
+// upload splits a picture 768 rows high for the two screen quads; scenes
+// that draw slot 10 alone want every picture whole there.
+enum class PictureParts { SPLIT_SCREEN_PICTURE, WHOLE };
+
+void uploadPicture(Texture& texture, PictureParts parts) {
+    texture.deleteGlTextures();
+    uint32_t* names = texture.names = new uint32_t[TEXTURE_SLOT_COUNT]();
+    if (texture.pixels == nullptr) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        return;
+    }
+    if (parts == PictureParts::SPLIT_SCREEN_PICTURE && texture.height == SPLIT_PICTURE_HEIGHT) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, texture.width, UPPER_PART_HEIGHT,
+                    texture.pixels);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, texture.width,
+                    LOWER_PART_HEIGHT,
+                    texture.pixels + size_t{texture.width} * UPPER_PART_HEIGHT * RGBA_BYTES);
+        return;
+    }
+    glGenTextures(1, &names[TEXTURE_SLOT_PICTURE]);
+    defineImage(names[TEXTURE_SLOT_PICTURE], GL_LINEAR, texture.width, texture.height,
+                texture.pixels);
+}
+
 void stretchGrey(uint8_t* rgba, size_t count, float contrast) {
     for (size_t i = 0; i < count; ++i, rgba += RGBA_BYTES) {
         int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
@@ -93,25 +122,7 @@ void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
 }
 
 void Texture::upload() {
-    deleteGlTextures();
-    names = new uint32_t[TEXTURE_SLOT_COUNT]();
-    if (pixels == nullptr) {
-        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
-        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
-                    TRANSPARENT_BLACK);
-        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
-                    TRANSPARENT_BLACK);
-        return;
-    }
-    if (height == SPLIT_PICTURE_HEIGHT) {
-        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
-        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, width, UPPER_PART_HEIGHT, pixels);
-        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, width, LOWER_PART_HEIGHT,
-                    pixels + size_t{width} * UPPER_PART_HEIGHT * RGBA_BYTES);
-        return;
-    }
-    glGenTextures(1, &names[TEXTURE_SLOT_PICTURE]);
-    defineImage(names[TEXTURE_SLOT_PICTURE], GL_LINEAR, width, height, pixels);
+    uploadPicture(*this, PictureParts::SPLIT_SCREEN_PICTURE);
 }
 
 void Texture::deleteGlTextures() {
@@ -153,6 +164,10 @@ void Texture::makeBumpPair(float contrast) {
 void Texture::bind(int32_t slot) {
     assert(names != nullptr && slot >= 0 && slot < TEXTURE_SLOT_COUNT);
     glBindTexture(GL_TEXTURE_2D, names[slot]);
+}
+
+void uploadWhole(Texture& texture) {
+    uploadPicture(texture, PictureParts::WHOLE);
 }
 
 Texture* createTexture(int kind) {

@@ -37,7 +37,7 @@ void fitToFrame(const char* path, Texture& texture) {
 
 std::unique_ptr<Texture> loadPictureTexture(const char* path) {
     std::unique_ptr<Texture> texture = loadPixels(path);
-    texture->upload();
+    uploadWhole(*texture);
     return texture;
 }
 
