@@ -170,6 +170,21 @@ void uploadWhole(Texture& texture) {
     uploadPicture(texture, PictureParts::WHOLE);
 }
 
+bool fitsOneTexture(uint32_t width, uint32_t height) {
+    // Sizes past the largest side are refused before the proxy: some drivers
+    // answer them with an error rather than an empty proxy.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (largest <= 0 || width > static_cast<uint32_t>(largest) ||
+        height > static_cast<uint32_t>(largest))
+        return false;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, TEXTURE_COMPONENTS, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint madeWidth = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &madeWidth);
+    return madeWidth != 0;
+}
+
 Texture* createTexture(int kind) {
     return kind == STANDARD_KIND ? new Texture : nullptr;
 }

@@ -37,6 +37,13 @@ void fitToFrame(const char* path, Texture& texture) {
 
 std::unique_ptr<Texture> loadPictureTexture(const char* path) {
     std::unique_ptr<Texture> texture = loadPixels(path);
+    if (texture->pixels != nullptr && !fitsOneTexture(texture->width, texture->height)) {
+        programMessage("%s is %ux%u, a size this OpenGL cannot make one texture of: not shown",
+                       fullPath(path).c_str(), texture->width, texture->height);
+        // Drawn as a picture that could not be read.
+        texture->freePixels();
+        texture->width = texture->height = 0;
+    }
     uploadWhole(*texture);
     return texture;
 }

@@ -7,7 +7,8 @@
 
 // Creates a texture, reads the picture (alpha derived from brightness where
 // the file has no alpha of its own) and uploads it whole into slot 10, at
-// any size. A file that cannot be read still gives a texture that binds and
+// any size. A file that cannot be read, or a picture this OpenGL cannot make
+// one texture of (said in one line), still gives a texture that binds and
 // draws (nothing visible).
 std::unique_ptr<Texture> loadPictureTexture(const char* path);
 
