@@ -11,9 +11,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "gfx/png_decoder.h"
 #include "gfx/rgba.h"
@@ -57,6 +55,35 @@ void fillSlot(uint32_t* names, int slot, uint32_t width, uint32_t height, const 
     defineImage(names[slot], GL_LINEAR, width, height, data);
 }
 
+// upload splits a picture 768 rows high for the two screen quads; scenes
+// that draw slot 10 alone want every picture whole there.
+enum class PictureParts { SPLIT_SCREEN_PICTURE, WHOLE };
+
+void uploadPicture(Texture& texture, PictureParts parts) {
+    texture.deleteGlTextures();
+    uint32_t* names = texture.names = new uint32_t[TEXTURE_SLOT_COUNT]();
+    if (texture.pixels == nullptr) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
+                    TRANSPARENT_BLACK);
+        return;
+    }
+    if (parts == PictureParts::SPLIT_SCREEN_PICTURE && texture.height == SPLIT_PICTURE_HEIGHT) {
+        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
+        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, texture.width, UPPER_PART_HEIGHT,
+                    texture.pixels);
+        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, texture.width,
+                    LOWER_PART_HEIGHT,
+                    texture.pixels + size_t{texture.width} * UPPER_PART_HEIGHT * RGBA_BYTES);
+        return;
+    }
+    glGenTextures(1, &names[TEXTURE_SLOT_PICTURE]);
+    defineImage(names[TEXTURE_SLOT_PICTURE], GL_LINEAR, texture.width, texture.height,
+                texture.pixels);
+}
+
 void stretchGrey(uint8_t* rgba, size_t count, float contrast) {
     for (size_t i = 0; i < count; ++i, rgba += RGBA_BYTES) {
         int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
@@ -81,11 +108,7 @@ void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
     DecodedPng picture;
     std::string reason;
     if (!decodePng(path, alphaFromBrightness, picture, reason)) {
-        // The data folder is the working directory, unknown to the user:
-        // the full path says which file is meant.
-        std::error_code failure;
-        const std::filesystem::path named = std::filesystem::absolute(path, failure);
-        programMessage("%s: %s", failure ? path : named.c_str(), reason.c_str());
+        programMessage("%s: %s", fullPath(path).c_str(), reason.c_str());
         // No pixels, no size: upload and makeBumpPair then fall back to 1x1 images.
         width = height = 0;
         bitDepth = colorType = 0;
@@ -99,25 +122,7 @@ void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
 }
 
 void Texture::upload() {
-    deleteGlTextures();
-    names = new uint32_t[TEXTURE_SLOT_COUNT]();
-    if (pixels == nullptr) {
-        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
-        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
-                    TRANSPARENT_BLACK);
-        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, STAND_IN_SIZE, STAND_IN_SIZE,
-                    TRANSPARENT_BLACK);
-        return;
-    }
-    if (height == SPLIT_PICTURE_HEIGHT) {
-        glGenTextures(PICTURE_PART_COUNT, &names[TEXTURE_SLOT_PICTURE]);
-        defineImage(names[TEXTURE_SLOT_PICTURE], GL_NEAREST, width, UPPER_PART_HEIGHT, pixels);
-        defineImage(names[TEXTURE_SLOT_PICTURE_LOWER], GL_NEAREST, width, LOWER_PART_HEIGHT,
-                    pixels + size_t{width} * UPPER_PART_HEIGHT * RGBA_BYTES);
-        return;
-    }
-    glGenTextures(1, &names[TEXTURE_SLOT_PICTURE]);
-    defineImage(names[TEXTURE_SLOT_PICTURE], GL_LINEAR, width, height, pixels);
+    uploadPicture(*this, PictureParts::SPLIT_SCREEN_PICTURE);
 }
 
 void Texture::deleteGlTextures() {
@@ -159,6 +164,25 @@ void Texture::makeBumpPair(float contrast) {
 void Texture::bind(int32_t slot) {
     assert(names != nullptr && slot >= 0 && slot < TEXTURE_SLOT_COUNT);
     glBindTexture(GL_TEXTURE_2D, names[slot]);
+}
+
+void uploadWhole(Texture& texture) {
+    uploadPicture(texture, PictureParts::WHOLE);
+}
+
+bool fitsOneTexture(uint32_t width, uint32_t height) {
+    // Sizes past the largest side are refused before the proxy: some drivers
+    // answer them with an error rather than an empty proxy.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (largest <= 0 || width > static_cast<uint32_t>(largest) ||
+        height > static_cast<uint32_t>(largest))
+        return false;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, TEXTURE_COMPONENTS, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint madeWidth = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &madeWidth);
+    return madeWidth != 0;
 }
 
 Texture* createTexture(int kind) {

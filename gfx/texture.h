@@ -43,3 +43,12 @@ public:
 
 // Kind 1 gives a new Texture; any other kind gives null.
 Texture* createTexture(int kind);
+
+// Texture::upload, except that a picture 768 rows high also goes whole into
+// slot 10 and slot 11 stays 0: for whatever draws slot 10 alone.
+void uploadWhole(Texture& texture);
+
+// Whether this OpenGL can make one texture of the size from the pixels: not
+// past its largest texture, nor, on drivers that want powers of two, of
+// another size. Asks the current context.
+bool fitsOneTexture(uint32_t width, uint32_t height);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 const char* programName() { return program_invocation_short_name; }
 
@@ -13,4 +15,10 @@ void programMessage(const char* format, ...) {
     std::vfprintf(stderr, format, arguments);
     va_end(arguments);
     std::fputc('\n', stderr);
+}
+
+std::string fullPath(const char* path) {
+    std::error_code failure;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, failure);
+    return failure ? std::string(path) : absolute.string();
 }

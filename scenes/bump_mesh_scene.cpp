@@ -2,14 +2,13 @@
 
 #include <cmath>
 
-#include "platform/factory_kind.h"
 #include "platform/frame_size.h"
 #include "platform/gl_loader.h"
+#include "scenes/picture_texture.h"
 
 namespace {
 
 const char* const BUMP_TEXTURE_FILE = "data/texture_bump.png";
-constexpr int32_t ALPHA_FROM_BRIGHTNESS = 1;
 constexpr float BUMP_CONTRAST = 3.5f;
 
 constexpr int MATRIX_FLOATS = 16;
@@ -144,9 +143,7 @@ void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t col
 void BumpMeshScene::init() {
     objectMatrix.reset(new float[MATRIX_FLOATS]());
     lightMatrix.reset(new float[MATRIX_FLOATS]());
-    texture.reset(createTexture(STANDARD_KIND));
-    texture->loadPng(BUMP_TEXTURE_FILE, ALPHA_FROM_BRIGHTNESS);
-    texture->upload();
+    texture = loadPictureTexture(BUMP_TEXTURE_FILE);
     texture->makeBumpPair(BUMP_CONTRAST);
     buildMesh();
     glMultiTexCoord2fARB =
@@ -185,11 +182,7 @@ void BumpMeshScene::render(float progress, float) {
 }
 
 void BumpMeshScene::destroy() {
-    if (texture) {
-        texture->deleteGlTextures();
-        texture->freePixels();
-        texture.reset();
-    }
+    releasePictureTexture(texture);
     lightMatrix.reset();
     objectMatrix.reset();
     vertices = {};

@@ -98,7 +98,7 @@ void PictureScene::destroy() {
 }
 
 void BackgroundScene::init() {
-    texture = loadPictureTexture(BACKGROUND_PICTURE);
+    texture = loadScreenPicture(BACKGROUND_PICTURE);
 }
 
 // Opaque because blending is off; with the depth test on it lands behind
@@ -115,7 +115,7 @@ void BackgroundScene::render(float, float) {
 }
 
 void TitleScene::init() {
-    texture = loadPictureTexture(TITLE_PICTURE);
+    texture = loadScreenPicture(TITLE_PICTURE);
 }
 
 void TitleScene::render(float progress, float) {
@@ -130,7 +130,7 @@ void TitleScene::render(float progress, float) {
 }
 
 void LogoScene::init() {
-    texture = loadPictureTexture(LOGO_PICTURE);
+    texture = loadScreenPicture(LOGO_PICTURE);
     quitPosted = false;
 }
 

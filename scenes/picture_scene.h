@@ -1,6 +1,7 @@
-// The full-screen picture scenes: one 768-row picture stretched over the
-// full-screen quad, its upper 512 rows from texture slot 10 and its lower 256
-// rows from slot 11.
+// The full-screen picture scenes: one 1024 x 768 picture over the full-screen
+// quad, its upper 512 rows from texture slot 10 and its lower 256 rows from
+// slot 11. A file of another size is fitted to that size at init
+// (loadScreenPicture).
 //
 // GL state promises: every kind leaves blending and texturing off. Title and
 // logo clear colour and depth first, draw without the depth test and leave it

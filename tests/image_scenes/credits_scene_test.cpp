@@ -127,4 +127,35 @@ TEST_F(CreditsSceneTest, UpperLayersAddUpAndSpreadAcrossTheViewMidStep) {
     credits.destroy();
 }
 
+// Three strips of 256 rows make a picture 768 rows high, the height that
+// full-screen pictures split at: the upper line must still show every strip.
+TEST_F(CreditsSceneTest, UpperLineOf768RowsShowsEachOfItsThreeStrips) {
+    constexpr int TALL_STRIP_ROWS = 256;
+    constexpr Rgba STRIPS[] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
+    Picture picture(STRIP_WIDTH, 3 * TALL_STRIP_ROWS, Rgba{});
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.at(x, y) = STRIPS[y / TALL_STRIP_ROWS];
+    ASSERT_TRUE(writePicture("data/credits.png", picture));
+    ASSERT_TRUE(writePicture("data/credits2.png", Picture(STRIP_WIDTH, 5 * ROWS_PER_STRIP, Rgba{})));
+    CreditsScene credits;
+    credits.init();
+    glEnable(GL_DEPTH_TEST);
+    // Steps 0, 2 and 4 show strips 0, 1 and 2, their layers saturating.
+    const PixelRect inside = projectRect(-1.05f, -0.85f, -0.25f, -1.05f, -3.0f, 1);
+    const struct {
+        float progress;
+        Rgba colour;
+    } steps[] = {{0.0f, STRIPS[0]}, {0.4f, STRIPS[1]}, {0.8f, STRIPS[2]}};
+    for (const auto& step : steps) {
+        fillFrame(Rgba{});
+        credits.render(step.progress, 0.0f);
+        expectSceneLeftStandardState();
+        EXPECT_EQ(Frame(gl).mismatchesWithin(inside, [&](int, int, uint32_t pixel) {
+            return nearColour(pixel, step.colour.r, step.colour.g, step.colour.b, 0);
+        }), "") << "progress " << step.progress;
+    }
+    credits.destroy();
+}
+
 }  // namespace

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "platform/frame_size.h"
+#include "platform/program_message.h"
 #include "platform/quit_request.h"
 #include "scenes/screen_quad.h"
 #include "tests/image_scenes/scene_fixtures.h"
@@ -193,6 +196,66 @@ TEST_F(PictureSceneTest, BackgroundCoversTheFrameBehindNearerGeometry) {
         return is(pixel, y > upperHalf.bottom ? UPPER : LOWER);
     }), "");
     background->destroy();
+}
+
+TEST_F(PictureSceneTest, BackgroundOfAnotherSizeIsFittedToTheFrameInsideBlackBars) {
+    constexpr Rgba QUADRANTS[2][2] = {{{230, 20, 20, 255}, {20, 200, 40, 255}},
+                                      {{30, 40, 220, 255}, {240, 220, 10, 255}}};
+    constexpr Rgba BAR = {0, 0, 0, 255};
+    // Columns of the frame the fitted picture spans; what stderr says after
+    // the file's full path ("" for no line at all).
+    struct Case {
+        int width, height;
+        int left, right;
+        const char* message;
+    };
+    const Case cases[] = {
+        {PICTURE_WIDTH, PICTURE_HEIGHT, 0, PICTURE_WIDTH, ""},
+        {512, 384, 0, PICTURE_WIDTH, " is 512x384, not 1024x768: scaled to 1024x768"},
+        {1024, 1024, 128, 896,
+         " is 1024x1024, not 1024x768: scaled to 768x768 inside black bars"},
+    };
+    const std::string path = "data/orvek_new.png";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        Picture picture(c.width, c.height, Rgba{});
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                picture.at(x, y) = QUADRANTS[2 * y / c.height][2 * x / c.width];
+        ASSERT_TRUE(writePicture(path, picture));
+        testing::internal::CaptureStderr();
+        auto background = initialised<BackgroundScene>();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said, *c.message == '\0' ? std::string()
+                                           : std::string(programName()) + ": " +
+                                                 (std::filesystem::current_path() / path).string() +
+                                                 c.message + "\n");
+
+        fillFrame(EARLIER_DRAWING);
+        glEnable(GL_DEPTH_TEST);
+        background->render(0.5f, 0.0f);
+        expectSceneLeftStandardState();
+        const Frame frame(gl);
+        // Every region away from its edges holds its colour exactly.
+        const auto expectRegion = [&](int left, int top, int right, int bottom, Rgba colour) {
+            const PixelRect rect =
+                projectRect(quadX(left), quadY(top), quadX(right), quadY(bottom), SCREEN_QUAD_Z, 2);
+            EXPECT_EQ(frame.mismatchesWithin(rect, [&](int, int, uint32_t pixel) {
+                return nearColour(pixel, colour.r, colour.g, colour.b, 0);
+            }), "") << "columns " << left << " to " << right << ", rows " << top << " to " << bottom;
+        };
+        const int middle = (c.left + c.right) / 2;
+        const int halfHeight = PICTURE_HEIGHT / 2;
+        expectRegion(c.left, 0, middle, halfHeight, QUADRANTS[0][0]);
+        expectRegion(middle, 0, c.right, halfHeight, QUADRANTS[0][1]);
+        expectRegion(c.left, halfHeight, middle, PICTURE_HEIGHT, QUADRANTS[1][0]);
+        expectRegion(middle, halfHeight, c.right, PICTURE_HEIGHT, QUADRANTS[1][1]);
+        if (c.left > 0) {
+            expectRegion(0, 0, c.left, PICTURE_HEIGHT, BAR);
+            expectRegion(c.right, 0, PICTURE_WIDTH, PICTURE_HEIGHT, BAR);
+        }
+        background->destroy();
+    }
 }
 
 }  // namespace
