@@ -4,14 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
 #include "platform/data_folder.h"
 #include "platform/factory_kind.h"
 #include "platform/gl_window.h"
+#include "platform/program_message.h"
 #include "platform/system_dialogs.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/timeline.h"
@@ -92,9 +91,7 @@ int runShow(const ShowParts& parts) {
     player->init();
     const bool opened = player->open(MUSIC_FILE);
     if (!opened) {
-        std::error_code failure;
-        const std::filesystem::path music = std::filesystem::absolute(MUSIC_FILE, failure);
-        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, failure ? MUSIC_FILE : music.c_str(),
+        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, fullPath(MUSIC_FILE).c_str(),
                      soundLastError());
         status = EXIT_FAILED;
     }
