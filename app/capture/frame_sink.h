@@ -35,8 +35,9 @@ public:
     // Interleaved stereo frames of the track at the rate given to beginAudio().
     virtual bool writeAudio(const int16_t* samples, size_t frames);
     virtual bool finish() = 0;
-    // Removes whatever was partly written.
-    virtual void abandon() = 0;
+    // Removes whatever was partly written; answers what that was, for the
+    // user ("the unfinished show.mp4"), or "" when nothing was.
+    virtual std::string abandon() = 0;
 };
 
 // Whether the folder a file is to be written in exists; says why not.

@@ -19,7 +19,7 @@ public:
     // True once a frame was written.
     bool finish() override;
     // Nothing to remove: a PNG that fails half way is removed as it fails.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     std::string path_;
@@ -42,7 +42,7 @@ public:
     bool finish() override;
     // Deletes what this recording wrote: its frames, the unfinished
     // audio.wav, and the folder when it made it.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     bool removeOldFrames();

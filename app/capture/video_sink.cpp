@@ -154,10 +154,11 @@ bool VideoSink::finish() {
     return ok;
 }
 
-void VideoSink::abandon() {
+std::string VideoSink::abandon() {
     encoder_.kill();
     audio_.discard();
     removeTemporaries();
+    return "the unfinished " + path_;
 }
 
 bool VideoSink::muxInto() {

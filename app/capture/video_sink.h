@@ -47,7 +47,7 @@ public:
     // step leaves no output and an earlier file of that name as it was.
     bool finish() override;
     // Stops the encoder; removes the temporaries.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     bool encodersWork();
