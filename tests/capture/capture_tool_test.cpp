@@ -171,13 +171,14 @@ TEST_F(CaptureTool, WhatCannotBeWrittenIsRefusedBeforeAnyFrame) {
         {{"--to", "100", at("a.mp4")}, {"PATH=/nonexistent"}, "the ffmpeg package provides it"},
         {{"--to", "100", at("a.webm")}, {"PATH=" + at("bin")}, "cannot encode libvpx-vp9 video with libopus sound"},
         {{"--escape-at", "200000", at("a.mp4")}, {}, "--escape-at lies after the show's end"},
-        {{"--fps", "0", at("a.mp4")}, {}, "usage:"},
+        {{"--fps", "0", at("a.mp4")}, {}, "not '0'\nTry 'pelmira15-capture --help' for more information.\n"},
     };
     for (const Refusal& refusal : refusals) {
         const Outcome run = capture(refusal.args, refusal.env);
         EXPECT_EQ(run.status, 2) << run.errors;
         EXPECT_NE(run.errors.find(refusal.says), std::string::npos) << run.errors;
         EXPECT_EQ(run.errors.find(" frames ("), std::string::npos) << "a frame was drawn: " << run.errors;
+        EXPECT_EQ(run.errors.find("usage:"), std::string::npos) << run.errors;
     }
     EXPECT_EQ(namesIn(dir_), (std::vector<std::string>{"bin", "file"}));
 

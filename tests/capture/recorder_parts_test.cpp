@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,12 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         EXPECT_FALSE(parse(args, options, error)) << line;
         EXPECT_FALSE(error.empty()) << line;
     }
+}
+
+TEST(CaptureOptions, HelpFitsAnEightyColumnTerminal) {
+    std::istringstream usage(CAPTURE_USAGE);
+    for (std::string line; std::getline(usage, line);)
+        EXPECT_LT(line.size(), 80u) << line;
 }
 
 TEST(CaptureOptions, ReadsTheVideoChoicesForTheKindItsNameAsks) {
