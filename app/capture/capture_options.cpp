@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/long_option.h"
 #include "timeline/timeline.h"
 
 // Every line fits an 80-column terminal.
@@ -36,7 +37,8 @@ const char* const CAPTURE_USAGE =
     "  --size WxH           the output's size, the picture fitted in, centred\n"
     "                       (default 1024x768)\n"
     "  --scale-filter F     lanczos (default), bicubic or nearest, for --size\n"
-    "  --help, --version\n";
+    "  --help, --version\n"
+    "A value may also follow its option after '=': --fps=30 is --fps 30.\n";
 
 namespace {
 
@@ -171,6 +173,29 @@ const ValueOption VALUE_OPTIONS[] = {
      "lanczos, bicubic or nearest"},
 };
 
+// Options without a value: what each one sets.
+struct FlagOption {
+    const char* name;
+    void (*set)(Given& given, CaptureOptions& options);
+};
+
+const FlagOption FLAG_OPTIONS[] = {
+    {"--help", [](Given&, CaptureOptions& o) { o.help = true; }},
+    {"-h", [](Given&, CaptureOptions& o) { o.help = true; }},
+    {"--version", [](Given&, CaptureOptions& o) { o.version = true; }},
+    {"--lossless", [](Given& g, CaptureOptions&) { g.lossless = true; }},
+    {"--force", [](Given& g, CaptureOptions&) { g.force = true; }},
+};
+
+template <typename Option, size_t N>
+const Option* optionNamed(const Option (&table)[N], const std::string& name) {
+    for (const Option& option : table) {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
 bool fail(std::string& error, const std::string& why) {
     error = why;
     return false;
@@ -288,27 +313,22 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     bool havePath = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const ValueOption* valueOption = nullptr;
-        for (const ValueOption& option : VALUE_OPTIONS) {
-            if (arg == option.name)
-                valueOption = &option;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return true;
-        } else if (arg == "--version") {
-            options.version = true;
-            return true;
-        } else if (arg == "--lossless") {
-            given.lossless = true;
-        } else if (arg == "--force") {
-            given.force = true;
+        const LongOption word = splitLongOption(arg);
+        const FlagOption* flag = optionNamed(FLAG_OPTIONS, word.name);
+        const ValueOption* valueOption = optionNamed(VALUE_OPTIONS, word.name);
+        if (flag != nullptr) {
+            if (word.hasValue)
+                return fail(error, word.name + " takes no value");
+            flag->set(given, options);
+            // The rest of the line no longer matters.
+            if (options.help || options.version)
+                return true;
         } else if (valueOption != nullptr) {
-            if (i + 1 >= argc)
+            if (!word.hasValue && i + 1 >= argc)
                 return fail(error, arg + " needs a value");
-            const std::string value = argv[++i];
+            const std::string value = word.hasValue ? word.value : argv[++i];
             if (!valueOption->read(value, given, options))
-                return fail(error, arg + " takes " + valueOption->form + ", not '" + value + "'");
+                return fail(error, word.name + " takes " + valueOption->form + ", not '" + value + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return fail(error, "unknown option " + arg);
         } else if (havePath) {

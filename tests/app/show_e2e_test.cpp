@@ -94,7 +94,11 @@ TEST(ShowCommandLine, HelpVersionAndAnythingElseRefusedBeforeAWindowOpens) {
     const Outcome version = runWith("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("pelmira15 ", 0), 0u) << version.out;
-    for (const char* wrong : {"--fullscreen", "extra", "--display", "--display -1", "--display one"}) {
+    // The value's own word and after '=' are one option: no display, not a wrong line.
+    for (const char* display : {"--display 1", "--display=1"})
+        EXPECT_EQ(runWith(display).status, 1) << display;
+    for (const char* wrong : {"--fullscreen", "extra", "--display", "--display -1", "--display one", "--display=",
+                              "--window=yes", "--display=1=2"}) {
         const Outcome refused = runWith(wrong);
         EXPECT_EQ(refused.status, 2) << wrong;
         EXPECT_EQ(refused.out, "") << wrong;

@@ -191,6 +191,9 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         {"--scale-filter", "nearest", "a.mp4"},
         {"--scale-filter", "sinc", "--size", "1920x1080", "a.mp4"},
         {"--force", "a.mp4"},
+        {"--force=yes", "frames/"},
+        {"--fps=", "a.mp4"},
+        {"--fps=30=", "a.mp4"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -212,7 +215,7 @@ TEST(CaptureOptions, HelpFitsAnEightyColumnTerminal) {
 TEST(CaptureOptions, ReadsTheVideoChoicesForTheKindItsNameAsks) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--crf", "63", "--audio-bitrate", "96k", "--size", "1920x1080", "--scale-filter", "nearest",
+    ASSERT_TRUE(parse({"--crf=63", "--audio-bitrate", "96k", "--size=1920x1080", "--scale-filter", "nearest",
                        "--to", "1000", "clip.WebM"},
                       options, error))
         << error;
