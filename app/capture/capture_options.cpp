@@ -1,6 +1,7 @@
 #include "app/capture/capture_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -52,6 +53,7 @@ constexpr uint32_t MAX_SIZE = 8192;
 constexpr uint32_t MIN_AUDIO_BITRATE = 8000;
 constexpr uint32_t MAX_AUDIO_BITRATE = 512000;
 constexpr uint32_t BITS_PER_KILOBIT = 1000;
+constexpr const char* PNG_EXTENSION = ".png";
 
 bool parseWhole(const std::string& text, uint32_t& value) {
     if (text.empty() || text[0] < '0' || text[0] > '9')
@@ -96,6 +98,14 @@ bool parseBitrate(const std::string& text, uint32_t& bitsPerSecond) {
         return false;
     bitsPerSecond = kilo ? value * BITS_PER_KILOBIT : value;
     return bitsPerSecond >= MIN_AUDIO_BITRATE && bitsPerSecond <= MAX_AUDIO_BITRATE;
+}
+
+// Any case: FRAME.PNG is a PNG name too.
+bool isPngName(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == PNG_EXTENSION;
 }
 
 bool isFolderPath(const std::string& path) {
@@ -271,6 +281,8 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
             return fail(error, "--at takes no other option");
         if (given.at.ms > SHOW_END_MS)
             return fail(error, "--at lies after the show's end" + showEnd);
+        if (!isPngName(options.path))
+            return fail(error, "--at writes a PNG picture: give a name ending in .png, not '" + options.path + "'");
         options.output = CaptureOutput::SingleFrame;
         plan.schedule.fromMs = given.at.ms;
         plan.schedule.frameCount = 1;

@@ -40,5 +40,8 @@ public:
     virtual std::string abandon() = 0;
 };
 
-// Whether the folder a file is to be written in exists; says why not.
-bool outputFolderExists(const std::string& path);
+// Whether output can go to path, tried before any frame is drawn: its folder
+// exists and a file opens for writing at trial (path itself, or a temporary
+// beside it). A trial file that was not there is removed at once; one that
+// was is left unchanged. Says why not in one line naming path.
+bool outputCanBeWritten(const std::string& path, const std::string& trial);

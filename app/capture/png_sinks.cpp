@@ -55,7 +55,7 @@ bool writeFramePng(const std::string& path, const CapturedFrame& frame) {
     return false;
 }
 
-bool PngFileSink::open() { return outputFolderExists(path_); }
+bool PngFileSink::open() { return outputCanBeWritten(path_, path_); }
 
 bool PngFileSink::writeFrame(const CapturedFrame& frame) {
     written_ = writeFramePng(path_, frame);

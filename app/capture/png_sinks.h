@@ -13,7 +13,7 @@ class PngFileSink : public FrameSink {
 public:
     explicit PngFileSink(std::string path) : path_(std::move(path)) {}
 
-    // Checks that the file's folder exists.
+    // Checks that the file can be written.
     bool open() override;
     bool writeFrame(const CapturedFrame& frame) override;
     // True once a frame was written.

@@ -99,7 +99,8 @@ bool VideoSink::encodersWork() {
 }
 
 bool VideoSink::open() {
-    if (!outputFolderExists(path_) || !encodersWork())
+    // The temporaries and the final rename need a folder that takes new files.
+    if (!outputCanBeWritten(path_, outputPath_) || !encodersWork())
         return false;
     std::string error;
     if (!audio_.open(audioPath_, error)) {

@@ -37,8 +37,8 @@ class VideoSink : public FrameSink {
 public:
     VideoSink(std::string path, const VideoSettings& settings);
 
-    // Checks that ffmpeg has the kind's encoders and that files can be made
-    // beside the output, then starts the encoder and the temporary WAV.
+    // Checks that files can be made beside the output and that ffmpeg has the
+    // kind's encoders, then starts the encoder and the temporary WAV.
     bool open() override;
     bool beginAudio(uint32_t sampleRate) override;
     bool writeFrame(const CapturedFrame& frame) override;

@@ -172,6 +172,11 @@ TEST_F(CaptureTool, WhatCannotBeWrittenIsRefusedBeforeAnyFrame) {
         {{"--to", "100", at("a.webm")}, {"PATH=" + at("bin")}, "cannot encode libvpx-vp9 video with libopus sound"},
         {{"--escape-at", "200000", at("a.mp4")}, {}, "--escape-at lies after the show's end"},
         {{"--fps", "0", at("a.mp4")}, {}, "not '0'\nTry 'pelmira15-capture --help' for more information.\n"},
+        {{"--at", "5000", at("y.jpg")}, {}, "give a name ending in .png"},
+        // A folder that takes no new file, even for root; the video is named,
+        // not a temporary of its own.
+        {{"--at", "5000", "/sys/frame.png"}, {}, "cannot write /sys/frame.png: "},
+        {{"--to", "100", "/sys/clip.mp4"}, {}, "cannot write /sys/clip.mp4: "},
     };
     for (const Refusal& refusal : refusals) {
         const Outcome run = capture(refusal.args, refusal.env);

@@ -133,7 +133,7 @@ TEST(CaptureOptions, ReadsRangeFractionalRateAndEscape) {
 TEST(CaptureOptions, AtGivesOneSilentFrame) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--at", "5750", "frame.png"}, options, error)) << error;
+    ASSERT_TRUE(parse({"--at", "5750", "frame.PNG"}, options, error)) << error;
     EXPECT_EQ(options.output, CaptureOutput::SingleFrame);
     EXPECT_EQ(options.plan.schedule.fromMs, 5750u);
     EXPECT_EQ(options.plan.schedule.frameCount, 1u);
@@ -172,6 +172,8 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         {"--at", "5", "--escape-at", "1", "a.png"},
         {"--at", "173001", "a.png"},
         {"--at", "5", "--crf", "20", "a.png"},
+        {"--at", "5", "y.jpg"},
+        {"--at", "5", "png"},
         {"a.gif"},
         {"show"},
         {"--escape-at", "173000", "a.mp4"},
