@@ -49,6 +49,15 @@ std::string probe(const std::string& entries, const std::string& path, const std
     return shellOutput("ffprobe -v error " + select + " -show_entries " + entries + " -of csv=p=0 '" + path + "'");
 }
 
+// How a player is told to read the video's pixels.
+std::string colourTags(const std::string& path) {
+    return shellOutput("ffprobe -v error -select_streams v -show_entries "
+                       "stream=color_space,color_primaries,color_transfer,color_range -of default=nw=1 '" +
+                       path + "'");
+}
+const std::string HD_VIDEO_TAGS = "color_range=tv\ncolor_space=bt709\ncolor_transfer=bt709\ncolor_primaries=bt709\n";
+const std::string SRGB_TAGS = "color_range=pc\ncolor_space=gbr\ncolor_transfer=iec61966-2-1\ncolor_primaries=bt709\n";
+
 // One line per video frame: the MD5 of its pixels decoded to RGB.
 std::string rgbFrameHashes(const std::string& input) {
     return shellOutput("ffmpeg -v error -i '" + input +
@@ -196,8 +205,9 @@ TEST_F(CaptureTool, WhatCannotBeWrittenIsRefusedBeforeAnyFrame) {
     EXPECT_EQ(namesIn(dir_), (std::vector<std::string>{"bin", "file"}));
 }
 
-// Each kind in its container with its codecs; the MP4 family with its index
-// before the data, so a player can start before the whole file is fetched.
+// Each kind in its container with its codecs and the colour tags players
+// need to show it right; the MP4 family with its index before the data, so
+// a player can start before the whole file is fetched.
 TEST_F(CaptureTool, EveryVideoKindIsTheFileItsNameAsksFor) {
     const std::pair<const char*, const char*> kinds[] = {
         {"clip.m4v", "h264,aac,"}, {"clip.mov", "h264,aac,"}, {"clip.mkv", "h264,flac,"}, {"clip.webm", "vp9,opus,"}};
@@ -207,6 +217,7 @@ TEST_F(CaptureTool, EveryVideoKindIsTheFileItsNameAsksFor) {
         std::replace(found.begin(), found.end(), '\n', ',');
         EXPECT_EQ(found, codecs) << name;
         EXPECT_EQ(probe("stream=nb_read_frames", at(name), "-count_frames -select_streams v"), "3\n") << name;
+        EXPECT_EQ(colourTags(at(name)), HD_VIDEO_TAGS) << name;
     }
     for (const char* name : {"clip.m4v", "clip.mov"}) {
         const std::string bytes = fileBytes(at(name));
@@ -239,6 +250,7 @@ TEST_F(CaptureTool, LosslessVideoDecodesToTheDrawnPixels) {
     for (const char* name : {"exact.mkv", "exact.mp4", "exact.webm"}) {
         recordShort({"--lossless"}, name);
         EXPECT_EQ(rgbFrameHashes(at(name)), drawn) << name;
+        EXPECT_EQ(colourTags(at(name)), SRGB_TAGS) << name;
     }
     recordShort({}, "lossy.mp4");
     EXPECT_NE(rgbFrameHashes(at("lossy.mp4")), drawn);
