@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!parseShowOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "%s: %s\n", SHOW_PROGRAM_NAME, error.c_str());
-        std::fputs(SHOW_USAGE, stderr);
+        std::fprintf(stderr, "Try '%s --help' for more information.\n", SHOW_PROGRAM_NAME);
         return EXIT_USAGE;
     }
     if (options.help) {

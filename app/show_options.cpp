@@ -3,13 +3,16 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "app/long_option.h"
+
 const char* const SHOW_USAGE =
     "usage: pelmira15 [--window] [--display N]\n"
     "       pelmira15 --help | --version\n"
     "Plays the Pelmira 15 Advert full screen with its music. Escape fades it out,\n"
     "a second Escape quits at once.\n"
     "  --window     a 1024 x 768 window instead of the full screen\n"
-    "  --display N  the monitor to use, counted from 0 (default: the primary)\n"
+    "  --display N  the monitor to use, counted from 0 (default: the primary),\n"
+    "               also written --display=N\n"
     "  --help       this text\n"
     "  --version    the version\n";
 
@@ -36,18 +39,22 @@ bool parseShowOptions(int argc, const char* const* argv, ShowOptions& options, s
     options = ShowOptions{};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--window") {
-            options.window = true;
-        } else if (arg == "--display") {
-            if (i + 1 >= argc) {
+        const LongOption word = splitLongOption(arg);
+        bool* flag = word.name == "--help" || word.name == "-h" ? &options.help
+                     : word.name == "--version"                 ? &options.version
+                     : word.name == "--window"                  ? &options.window
+                                                                : nullptr;
+        if (flag != nullptr && word.hasValue) {
+            error = word.name + " takes no value";
+            return false;
+        } else if (flag != nullptr) {
+            *flag = true;
+        } else if (word.name == "--display") {
+            if (!word.hasValue && i + 1 >= argc) {
                 error = "--display needs a monitor number";
                 return false;
             }
-            const std::string value = argv[++i];
+            const std::string value = word.hasValue ? word.value : argv[++i];
             if (!parseDisplayIndex(value, options.displayIndex)) {
                 error = "--display takes a monitor number from 0 to " + std::to_string(MAX_DISPLAY_INDEX) +
                         ", not '" + value + "'";

@@ -87,7 +87,7 @@ public:
         return true;
     }
     bool finish() override { return true; }
-    void abandon() override {}
+    std::string abandon() override { return ""; }
 
     struct Timed {
         uint32_t timeMs;
@@ -306,7 +306,7 @@ public:
         return true;
     }
     bool finish() override { return true; }
-    void abandon() override {}
+    std::string abandon() override { return ""; }
 
 private:
     long long sinceNs_;
@@ -355,7 +355,7 @@ public:
         ms = msSince(start_);
         return ok;
     }
-    void abandon() override { inner_.abandon(); }
+    std::string abandon() override { return inner_.abandon(); }
 
     uint32_t frames = 0;
     double ms = 0.0;

@@ -17,8 +17,9 @@ namespace {
 constexpr const char* NULL_DEVICE = "/dev/null";
 
 // The child starts with nothing blocked and SIGPIPE at its default, whatever
-// this process has set, and its stdin on inputFd; every close-on-exec
-// descriptor, the pipe's write end included, stays behind.
+// this process has set, in a process group of its own (the terminal's
+// signals are for this process to act on), and its stdin on inputFd; every
+// close-on-exec descriptor, the pipe's write end included, stays behind.
 bool spawn(const std::vector<std::string>& argv, int inputFd, pid_t& pid, std::string& error) {
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -38,7 +39,8 @@ bool spawn(const std::vector<std::string>& argv, int inputFd, pid_t& pid, std::s
     sigaddset(&pipeSignal, SIGPIPE);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     const int result = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
     posix_spawnattr_destroy(&attributes);

@@ -13,6 +13,9 @@
 //   - runChild() runs a program with stdin on /dev/null and waits.
 //   - The child gets the default signal mask and dispositions, and shares
 //     this process's stdout and stderr.
+//   - The child leads a process group of its own: a terminal's Ctrl-C (or
+//     hang-up) reaches this process alone, which then ends the child itself
+//     rather than find it gone half way.
 #pragma once
 
 #include <sys/types.h>

@@ -1,36 +1,45 @@
 #include "app/capture/capture_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
+#include "app/long_option.h"
 #include "timeline/timeline.h"
 
+// Every line fits an 80-column terminal.
 const char* const CAPTURE_USAGE =
     "usage: pelmira15-capture --at MS frame.png\n"
-    "       pelmira15-capture [--fps N|N/D] [--from MS] [--to MS] [--escape-at MS] [video choices] VIDEO\n"
-    "       pelmira15-capture [--fps N|N/D] [--from MS] [--to MS] [--escape-at MS] [--force] FOLDER/\n"
+    "       pelmira15-capture [range and rate] [video choices] VIDEO\n"
+    "       pelmira15-capture [range and rate] [--force] FOLDER/\n"
+    "Records the show frame for frame, offscreen, whatever the machine's speed.\n"
     "  --at MS              the one frame the show draws at music time MS, as a PNG\n"
-    "  --fps N|N/D          frames per second, whole or a fraction such as 30000/1001 (default 60)\n"
+    "range and rate:\n"
+    "  --fps N|N/D          frames per second, whole or as 30000/1001 (default 60)\n"
     "  --from MS            music time of the first frame (default 0)\n"
-    "  --to MS              music time the recording stops before (default the show's end, 173000)\n"
-    "  --escape-at MS       press Escape at the first frame at or after MS: fade, logo, end\n"
-    "  VIDEO                .mp4, .m4v or .mov (H.264 and AAC), .mkv (H.264 and FLAC),\n"
-    "                       .webm (VP9 and Opus)\n"
-    "  FOLDER/              an existing folder or a path ending in '/': PNG frames\n"
-    "                       (frame_000000.png ...) and audio.wav\n"
+    "  --to MS              music time to stop before (default the end, 173000)\n"
+    "  --escape-at MS       press Escape at the first frame at or after MS: the\n"
+    "                       fade, the logo, the end\n"
+    "  VIDEO                .mp4, .m4v or .mov (H.264 and AAC), .mkv (H.264 and\n"
+    "                       FLAC), .webm (VP9 and Opus)\n"
+    "  FOLDER/              an existing folder or a path ending in '/': PNG\n"
+    "                       frames (frame_000000.png ...) and audio.wav\n"
+    "  --force              replace the frames of a folder's earlier recording\n"
     "video choices:\n"
-    "  --crf N              quality, lower is better: H.264 0-51 (default 18), VP9 0-63 (default 24)\n"
-    "  --lossless           frames that decode to exactly the pixels drawn (H.264 RGB; FFV1 in .mkv,\n"
-    "                       VP9 RGB in .webm)\n"
-    "  --audio-bitrate N[k] bits per second of AAC or Opus sound (default 192k)\n"
-    "  --size WxH           the output's size, the picture fitted in and centred (default 1024x768)\n"
+    "  --crf N              quality, lower is better: H.264 0-51 (default 18),\n"
+    "                       VP9 0-63 (default 24)\n"
+    "  --lossless           frames that decode to exactly the pixels drawn\n"
+    "                       (H.264 RGB; FFV1 in .mkv, VP9 RGB in .webm)\n"
+    "  --audio-bitrate N[k] bits per second of AAC or Opus (default 192k)\n"
+    "  --size WxH           the output's size, the picture fitted in, centred\n"
+    "                       (default 1024x768)\n"
     "  --scale-filter F     lanczos (default), bicubic or nearest, for --size\n"
-    "  --force              replace the frames a folder holds from an earlier recording\n"
-    "  --help, --version\n";
+    "  --help, --version\n"
+    "A value may also follow its option after '=': --fps=30 is --fps 30.\n";
 
 namespace {
 
@@ -44,6 +53,7 @@ constexpr uint32_t MAX_SIZE = 8192;
 constexpr uint32_t MIN_AUDIO_BITRATE = 8000;
 constexpr uint32_t MAX_AUDIO_BITRATE = 512000;
 constexpr uint32_t BITS_PER_KILOBIT = 1000;
+constexpr const char* PNG_EXTENSION = ".png";
 
 bool parseWhole(const std::string& text, uint32_t& value) {
     if (text.empty() || text[0] < '0' || text[0] > '9')
@@ -88,6 +98,14 @@ bool parseBitrate(const std::string& text, uint32_t& bitsPerSecond) {
         return false;
     bitsPerSecond = kilo ? value * BITS_PER_KILOBIT : value;
     return bitsPerSecond >= MIN_AUDIO_BITRATE && bitsPerSecond <= MAX_AUDIO_BITRATE;
+}
+
+// Any case: FRAME.PNG is a PNG name too.
+bool isPngName(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == PNG_EXTENSION;
 }
 
 bool isFolderPath(const std::string& path) {
@@ -165,6 +183,29 @@ const ValueOption VALUE_OPTIONS[] = {
      "lanczos, bicubic or nearest"},
 };
 
+// Options without a value: what each one sets.
+struct FlagOption {
+    const char* name;
+    void (*set)(Given& given, CaptureOptions& options);
+};
+
+const FlagOption FLAG_OPTIONS[] = {
+    {"--help", [](Given&, CaptureOptions& o) { o.help = true; }},
+    {"-h", [](Given&, CaptureOptions& o) { o.help = true; }},
+    {"--version", [](Given&, CaptureOptions& o) { o.version = true; }},
+    {"--lossless", [](Given& g, CaptureOptions&) { g.lossless = true; }},
+    {"--force", [](Given& g, CaptureOptions&) { g.force = true; }},
+};
+
+template <typename Option, size_t N>
+const Option* optionNamed(const Option (&table)[N], const std::string& name) {
+    for (const Option& option : table) {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
 bool fail(std::string& error, const std::string& why) {
     error = why;
     return false;
@@ -240,6 +281,8 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
             return fail(error, "--at takes no other option");
         if (given.at.ms > SHOW_END_MS)
             return fail(error, "--at lies after the show's end" + showEnd);
+        if (!isPngName(options.path))
+            return fail(error, "--at writes a PNG picture: give a name ending in .png, not '" + options.path + "'");
         options.output = CaptureOutput::SingleFrame;
         plan.schedule.fromMs = given.at.ms;
         plan.schedule.frameCount = 1;
@@ -282,27 +325,22 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     bool havePath = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const ValueOption* valueOption = nullptr;
-        for (const ValueOption& option : VALUE_OPTIONS) {
-            if (arg == option.name)
-                valueOption = &option;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return true;
-        } else if (arg == "--version") {
-            options.version = true;
-            return true;
-        } else if (arg == "--lossless") {
-            given.lossless = true;
-        } else if (arg == "--force") {
-            given.force = true;
+        const LongOption word = splitLongOption(arg);
+        const FlagOption* flag = optionNamed(FLAG_OPTIONS, word.name);
+        const ValueOption* valueOption = optionNamed(VALUE_OPTIONS, word.name);
+        if (flag != nullptr) {
+            if (word.hasValue)
+                return fail(error, word.name + " takes no value");
+            flag->set(given, options);
+            // The rest of the line no longer matters.
+            if (options.help || options.version)
+                return true;
         } else if (valueOption != nullptr) {
-            if (i + 1 >= argc)
+            if (!word.hasValue && i + 1 >= argc)
                 return fail(error, arg + " needs a value");
-            const std::string value = argv[++i];
+            const std::string value = word.hasValue ? word.value : argv[++i];
             if (!valueOption->read(value, given, options))
-                return fail(error, arg + " takes " + valueOption->form + ", not '" + value + "'");
+                return fail(error, word.name + " takes " + valueOption->form + ", not '" + value + "'");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return fail(error, "unknown option " + arg);
         } else if (havePath) {

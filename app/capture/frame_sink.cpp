@@ -1,5 +1,8 @@
 #include "app/capture/frame_sink.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -9,11 +12,25 @@ bool FrameSink::beginAudio(uint32_t) { return true; }
 
 bool FrameSink::writeAudio(const int16_t*, size_t) { return true; }
 
-bool outputFolderExists(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+bool outputCanBeWritten(const std::string& path, const std::string& trial) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(path).parent_path();
     std::error_code failure;
-    if (folder.empty() || std::filesystem::is_directory(folder, failure))
+    if (!folder.empty() && !fs::is_directory(folder, failure)) {
+        captureMessage("cannot write %s: no folder %s", path.c_str(), folder.string().c_str());
+        return false;
+    }
+    // A pipe or a device may block on opening, or take the trial as data.
+    const fs::file_status status = fs::status(trial, failure);
+    if (fs::is_other(status))
         return true;
-    captureMessage("cannot write %s: no folder %s", path.c_str(), folder.string().c_str());
-    return false;
+    std::FILE* file = std::fopen(trial.c_str(), "ab");
+    if (file == nullptr) {
+        captureMessage("cannot write %s: %s", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::fclose(file);
+    if (!fs::exists(status))
+        std::remove(trial.c_str());
+    return true;
 }

@@ -35,9 +35,13 @@ public:
     // Interleaved stereo frames of the track at the rate given to beginAudio().
     virtual bool writeAudio(const int16_t* samples, size_t frames);
     virtual bool finish() = 0;
-    // Removes whatever was partly written.
-    virtual void abandon() = 0;
+    // Removes whatever was partly written; answers what that was, for the
+    // user ("the unfinished show.mp4"), or "" when nothing was.
+    virtual std::string abandon() = 0;
 };
 
-// Whether the folder a file is to be written in exists; says why not.
-bool outputFolderExists(const std::string& path);
+// Whether output can go to path, tried before any frame is drawn: its folder
+// exists and a file opens for writing at trial (path itself, or a temporary
+// beside it). A trial file that was not there is removed at once; one that
+// was is left unchanged. Says why not in one line naming path.
+bool outputCanBeWritten(const std::string& path, const std::string& trial);

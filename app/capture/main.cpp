@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!parseCaptureOptions(argc, argv, options, error)) {
         captureMessage("%s", error.c_str());
-        std::fputs(CAPTURE_USAGE, stderr);
+        std::fprintf(stderr, "Try '%s --help' for more information.\n", CAPTURE_TOOL_NAME);
         return EXIT_USAGE;
     }
     if (options.help) {

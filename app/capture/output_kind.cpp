@@ -9,13 +9,23 @@ namespace {
 // Quality as before for H.264: visually lossless at this size, and quick
 // enough not to hold the recording up. VP9 at the speed its makers suggest
 // for good quality in reasonable time; -b:v 0 makes -crf a constant quality.
-constexpr VideoEncoder H264{"libx264", "yuv420p", 51, 18, {"-preset", "fast"}};
-constexpr VideoEncoder H264_LOSSLESS_RGB{"libx264rgb", "rgb24", 0, 0, {"-preset", "fast", "-qp", "0"}};
-constexpr VideoEncoder FFV1{"ffv1", "bgr0", 0, 0, {"-level", "3"}};
+// The frames are sRGB pictures. Converted to YUV they are HD video, the
+// matrix, primaries and curve of BT.709 in limited range, as players assume
+// for untagged HD and read right when tagged; kept in RGB they are what
+// they were drawn as, sRGB in full range.
+constexpr ColourTags BT709_LIMITED{/*space=*/"bt709", /*primaries=*/"bt709", /*transfer=*/"bt709", /*range=*/"tv",
+                                   /*yuv=*/true};
+constexpr ColourTags SRGB_FULL{/*space=*/"rgb", /*primaries=*/"bt709", /*transfer=*/"iec61966-2-1", /*range=*/"pc",
+                               /*yuv=*/false};
+
+constexpr VideoEncoder H264{"libx264", "yuv420p", 51, 18, {"-preset", "fast"}, &BT709_LIMITED};
+constexpr VideoEncoder H264_LOSSLESS_RGB{"libx264rgb", "rgb24", 0, 0, {"-preset", "fast", "-qp", "0"}, &SRGB_FULL};
+constexpr VideoEncoder FFV1{"ffv1", "bgr0", 0, 0, {"-level", "3"}, &SRGB_FULL};
 constexpr VideoEncoder VP9{"libvpx-vp9", "yuv420p", 63, 24,
-                           {"-b:v", "0", "-deadline", "good", "-cpu-used", "4", "-row-mt", "1"}};
+                           {"-b:v", "0", "-deadline", "good", "-cpu-used", "4", "-row-mt", "1"}, &BT709_LIMITED};
 constexpr VideoEncoder VP9_LOSSLESS_RGB{"libvpx-vp9", "gbrp", 0, 0,
-                                        {"-lossless", "1", "-deadline", "good", "-cpu-used", "4", "-row-mt", "1"}};
+                                        {"-lossless", "1", "-deadline", "good", "-cpu-used", "4", "-row-mt", "1"},
+                                        &SRGB_FULL};
 
 constexpr AudioEncoder AAC{"aac", true};
 constexpr AudioEncoder FLAC{"flac", false};

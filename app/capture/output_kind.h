@@ -5,12 +5,23 @@
 
 #include <string>
 
+// How a player is to read a video's pixels, in ffmpeg's names; written
+// into the stream and the container alike.
+struct ColourTags {
+    const char* space;      // the YUV matrix, or "rgb" for RGB pixels
+    const char* primaries;
+    const char* transfer;
+    const char* range;      // "tv": limited, "pc": full
+    bool yuv;               // the frames are converted with space's matrix
+};
+
 struct VideoEncoder {
-    const char* name;         // ffmpeg's encoder
-    const char* pixelFormat;  // what it encodes
-    int maxCrf;               // 0: lossless, no quality to choose
+    const char* name;          // ffmpeg's encoder
+    const char* pixelFormat;   // what it encodes
+    int maxCrf;                // 0: lossless, no quality to choose
     int defaultCrf;
-    const char* options[8];   // fixed settings, in pairs; the rest null
+    const char* options[8];    // fixed settings, in pairs; the rest null
+    const ColourTags* colour;  // what its pixels are
 };
 
 struct AudioEncoder {

@@ -55,7 +55,7 @@ bool writeFramePng(const std::string& path, const CapturedFrame& frame) {
     return false;
 }
 
-bool PngFileSink::open() { return outputFolderExists(path_); }
+bool PngFileSink::open() { return outputCanBeWritten(path_, path_); }
 
 bool PngFileSink::writeFrame(const CapturedFrame& frame) {
     written_ = writeFramePng(path_, frame);
@@ -64,7 +64,7 @@ bool PngFileSink::writeFrame(const CapturedFrame& frame) {
 
 bool PngFileSink::finish() { return written_; }
 
-void PngFileSink::abandon() {}
+std::string PngFileSink::abandon() { return ""; }
 
 bool PngFolderSink::open() {
     std::error_code failure;
@@ -139,11 +139,13 @@ bool PngFolderSink::finish() {
     return false;
 }
 
-void PngFolderSink::abandon() {
+std::string PngFolderSink::abandon() {
     audio_.discard();
     for (uint32_t index = 0; index < framesWritten_; ++index)
         std::remove(inFolder(folder_, frameName(index)).c_str());
+    const std::string removed = std::to_string(framesWritten_) + " frames and " + AUDIO_FILE;
     std::error_code ignored;
-    if (madeFolder_)
-        fs::remove(folder_, ignored);
+    if (madeFolder_ && fs::remove(folder_, ignored))
+        return "the folder " + folder_ + " it made, with " + removed;
+    return removed + " from " + folder_;
 }

@@ -13,13 +13,13 @@ class PngFileSink : public FrameSink {
 public:
     explicit PngFileSink(std::string path) : path_(std::move(path)) {}
 
-    // Checks that the file's folder exists.
+    // Checks that the file can be written.
     bool open() override;
     bool writeFrame(const CapturedFrame& frame) override;
     // True once a frame was written.
     bool finish() override;
     // Nothing to remove: a PNG that fails half way is removed as it fails.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     std::string path_;
@@ -42,7 +42,7 @@ public:
     bool finish() override;
     // Deletes what this recording wrote: its frames, the unfinished
     // audio.wav, and the folder when it made it.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     bool removeOldFrames();

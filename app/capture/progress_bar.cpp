@@ -51,6 +51,12 @@ void ProgressBar::finish(uint32_t framesDone) {
     std::fflush(out_);
 }
 
+void ProgressBar::stop() {
+    if (columns_ > 0 && shown_)
+        std::fputc('\n', out_);
+    std::fflush(out_);
+}
+
 double ProgressBar::framesPerSecond(uint32_t framesDone, Clock::time_point now) const {
     const double seconds = std::chrono::duration<double>(now - started_).count();
     return seconds > 0.0 ? (framesDone - firstFrames_) / seconds : 0.0;

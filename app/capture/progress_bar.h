@@ -17,6 +17,9 @@ public:
     void update(uint32_t framesDone);
     // The final count, and the line ended.
     void finish(uint32_t framesDone);
+    // For a recording stopped early: the line as it stands is ended, with no
+    // final count, so the next message starts on its own line.
+    void stop();
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -83,14 +83,18 @@ int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
         false};
     parts.programName = CAPTURE_TOOL_NAME;
     const int shown = runShow(parts);
+    if (quitSignalReceived()) {
+        if (progress != nullptr)
+            progress->stop();
+        const std::string removed = sink.abandon();
+        captureMessage("interrupted%s%s", removed.empty() ? "" : "; removed ", removed.c_str());
+        return FAILED;
+    }
     if (progress != nullptr)
         progress->finish(recording.recordedFrames());
-
-    if (quitSignalReceived())
-        captureMessage("interrupted");
-    else if (shown == 0 && !recording.failed() && recording.recordedFrames() == 0)
+    if (shown == 0 && !recording.failed() && recording.recordedFrames() == 0)
         captureMessage("the show drew no frame to record");
-    if (shown != 0 || recording.failed() || recording.recordedFrames() == 0 || quitSignalReceived()) {
+    if (shown != 0 || recording.failed() || recording.recordedFrames() == 0) {
         sink.abandon();
         return FAILED;
     }

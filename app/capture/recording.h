@@ -58,5 +58,6 @@ private:
 // Runs the show once into the sink (open, frames, then finish or abandon);
 // progress may be null. Answers 0 after a complete recording, 2 when the
 // sink could not open (nothing was drawn), 1 after any other failure. Every
-// failure has been reported on stderr.
+// failure has been reported on stderr; a quit signal in one line, saying
+// what was removed.
 int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);

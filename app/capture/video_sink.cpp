@@ -41,12 +41,31 @@ std::string fitFilter(const VideoSettings& settings) {
            ":color=black";
 }
 
+// ffmpeg's own conversion from RGB would use the BT.601 matrix whatever the
+// tags say; this one makes the tags true.
+std::string yuvFilter(const ColourTags& colour, const char* pixelFormat) {
+    return std::string("scale=out_color_matrix=") + colour.space + ":out_range=" + colour.range +
+           ",format=" + pixelFormat;
+}
+
+std::vector<std::string> colourTags(const VideoSettings& settings) {
+    const ColourTags& colour = *videoEncoderOf(settings).colour;
+    return {"-colorspace", colour.space, "-color_primaries", colour.primaries, "-color_trc", colour.transfer,
+            "-color_range", colour.range};
+}
+
 std::vector<std::string> videoEncoding(const VideoSettings& settings) {
     const VideoEncoder& encoder = videoEncoderOf(settings);
-    std::vector<std::string> arguments;
+    std::string filters;
     if (settings.width != FRAME_WIDTH || settings.height != FRAME_HEIGHT)
-        arguments = {"-vf", fitFilter(settings)};
+        filters = fitFilter(settings);
+    if (encoder.colour->yuv)
+        filters += (filters.empty() ? "" : ",") + yuvFilter(*encoder.colour, encoder.pixelFormat);
+    std::vector<std::string> arguments;
+    if (!filters.empty())
+        arguments = {"-vf", filters};
     append(arguments, {"-c:v", encoder.name, "-pix_fmt", encoder.pixelFormat});
+    append(arguments, colourTags(settings));
     for (const char* option : encoder.options) {
         if (option != nullptr)
             arguments.push_back(option);
@@ -99,7 +118,8 @@ bool VideoSink::encodersWork() {
 }
 
 bool VideoSink::open() {
-    if (!outputFolderExists(path_) || !encodersWork())
+    // The temporaries and the final rename need a folder that takes new files.
+    if (!outputCanBeWritten(path_, outputPath_) || !encodersWork())
         return false;
     std::string error;
     if (!audio_.open(audioPath_, error)) {
@@ -154,15 +174,18 @@ bool VideoSink::finish() {
     return ok;
 }
 
-void VideoSink::abandon() {
+std::string VideoSink::abandon() {
     encoder_.kill();
     audio_.discard();
     removeTemporaries();
+    return "the unfinished " + path_;
 }
 
 bool VideoSink::muxInto() {
     std::vector<std::string> mux = quietFfmpeg();
     append(mux, {"-i", videoPath_, "-i", audioPath_, "-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy"});
+    // NUT keeps no colour tags, and VP9's stream only some: the container gets them all.
+    append(mux, colourTags(settings_));
     append(mux, audioEncoding(settings_));
     if (settings_.kind->indexAtFront)
         append(mux, {"-movflags", "+faststart"});

@@ -37,8 +37,8 @@ class VideoSink : public FrameSink {
 public:
     VideoSink(std::string path, const VideoSettings& settings);
 
-    // Checks that ffmpeg has the kind's encoders and that files can be made
-    // beside the output, then starts the encoder and the temporary WAV.
+    // Checks that files can be made beside the output and that ffmpeg has the
+    // kind's encoders, then starts the encoder and the temporary WAV.
     bool open() override;
     bool beginAudio(uint32_t sampleRate) override;
     bool writeFrame(const CapturedFrame& frame) override;
@@ -47,7 +47,7 @@ public:
     // step leaves no output and an earlier file of that name as it was.
     bool finish() override;
     // Stops the encoder; removes the temporaries.
-    void abandon() override;
+    std::string abandon() override;
 
 private:
     bool encodersWork();

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -87,15 +88,24 @@ TEST(ShowCommandLine, HelpVersionAndAnythingElseRefusedBeforeAWindowOpens) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: pelmira15", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--window"), std::string::npos);
+    std::istringstream usage(help.out);
+    for (std::string line; std::getline(usage, line);)
+        EXPECT_LT(line.size(), 80u) << line;
     const Outcome version = runWith("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("pelmira15 ", 0), 0u) << version.out;
-    for (const char* wrong : {"--fullscreen", "extra", "--display", "--display -1", "--display one"}) {
+    // The value's own word and after '=' are one option: no display, not a wrong line.
+    for (const char* display : {"--display 1", "--display=1"})
+        EXPECT_EQ(runWith(display).status, 1) << display;
+    for (const char* wrong : {"--fullscreen", "extra", "--display", "--display -1", "--display one", "--display=",
+                              "--window=yes", "--display=1=2"}) {
         const Outcome refused = runWith(wrong);
         EXPECT_EQ(refused.status, 2) << wrong;
         EXPECT_EQ(refused.out, "") << wrong;
         EXPECT_EQ(refused.err.rfind("pelmira15: ", 0), 0u) << refused.err;
-        EXPECT_NE(refused.err.find("usage: pelmira15"), std::string::npos) << wrong;
+        EXPECT_EQ(refused.err.substr(refused.err.find('\n') + 1),
+                  "Try 'pelmira15 --help' for more information.\n")
+            << wrong;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -132,7 +133,7 @@ TEST(CaptureOptions, ReadsRangeFractionalRateAndEscape) {
 TEST(CaptureOptions, AtGivesOneSilentFrame) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--at", "5750", "frame.png"}, options, error)) << error;
+    ASSERT_TRUE(parse({"--at", "5750", "frame.PNG"}, options, error)) << error;
     EXPECT_EQ(options.output, CaptureOutput::SingleFrame);
     EXPECT_EQ(options.plan.schedule.fromMs, 5750u);
     EXPECT_EQ(options.plan.schedule.frameCount, 1u);
@@ -171,6 +172,8 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         {"--at", "5", "--escape-at", "1", "a.png"},
         {"--at", "173001", "a.png"},
         {"--at", "5", "--crf", "20", "a.png"},
+        {"--at", "5", "y.jpg"},
+        {"--at", "5", "png"},
         {"a.gif"},
         {"show"},
         {"--escape-at", "173000", "a.mp4"},
@@ -190,6 +193,9 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
         {"--scale-filter", "nearest", "a.mp4"},
         {"--scale-filter", "sinc", "--size", "1920x1080", "a.mp4"},
         {"--force", "a.mp4"},
+        {"--force=yes", "frames/"},
+        {"--fps=", "a.mp4"},
+        {"--fps=30=", "a.mp4"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -202,10 +208,16 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
     }
 }
 
+TEST(CaptureOptions, HelpFitsAnEightyColumnTerminal) {
+    std::istringstream usage(CAPTURE_USAGE);
+    for (std::string line; std::getline(usage, line);)
+        EXPECT_LT(line.size(), 80u) << line;
+}
+
 TEST(CaptureOptions, ReadsTheVideoChoicesForTheKindItsNameAsks) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--crf", "63", "--audio-bitrate", "96k", "--size", "1920x1080", "--scale-filter", "nearest",
+    ASSERT_TRUE(parse({"--crf=63", "--audio-bitrate", "96k", "--size=1920x1080", "--scale-filter", "nearest",
                        "--to", "1000", "clip.WebM"},
                       options, error))
         << error;

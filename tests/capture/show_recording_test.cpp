@@ -103,7 +103,7 @@ public:
 
     bool open() override { return true; }
     bool finish() override { return true; }
-    void abandon() override {}
+    std::string abandon() override { return ""; }
 
     bool writeFrame(const CapturedFrame& frame) override {
         const GLenum error = glGetError();

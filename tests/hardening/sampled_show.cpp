@@ -49,7 +49,7 @@ public:
         return true;
     }
     bool finish() override { return true; }
-    void abandon() override {}
+    std::string abandon() override { return ""; }
 
     bool allWritten() const { return written_; }
 

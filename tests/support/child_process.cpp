@@ -11,12 +11,15 @@
 #include <thread>
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& env, const std::string& workingDirectory) {
+                           const std::vector<std::string>& env, const std::string& workingDirectory,
+                           ProcessGroup group) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return;
     pid_ = fork();
     if (pid_ == 0) {
+        if (group == ProcessGroup::Own)
+            setpgid(0, 0);
         dup2(pipeEnds[1], STDERR_FILENO);
         if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
             _exit(126);
@@ -30,6 +33,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    // Both sides set the group, so it exists whichever runs first.
+    if (pid_ > 0 && group == ProcessGroup::Own)
+        setpgid(pid_, pid_);
     close(pipeEnds[1]);
     stderrPipe_ = pipeEnds[0];
     fcntl(stderrPipe_, F_SETFL, O_NONBLOCK);
@@ -47,6 +53,11 @@ ChildProcess::~ChildProcess() {
 void ChildProcess::signal(int number) const {
     if (pid_ > 0)
         kill(pid_, number);
+}
+
+void ChildProcess::signalGroup(int number) const {
+    if (pid_ > 0)
+        kill(-pid_, number);
 }
 
 bool ChildProcess::running() {

@@ -6,11 +6,16 @@
 #include <sys/types.h>
 #include <vector>
 
+// Own: the child leads a process group of its own, as a shell puts a job in
+// one, so that a test can signal the whole group as a terminal's Ctrl-C does.
+enum class ProcessGroup { Shared, Own };
+
 class ChildProcess {
 public:
     // Starts program with args; env entries are "NAME=value" added to ours.
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                 const std::vector<std::string>& env, const std::string& workingDirectory);
+                 const std::vector<std::string>& env, const std::string& workingDirectory,
+                 ProcessGroup group = ProcessGroup::Shared);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -18,6 +23,8 @@ public:
     bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
     void signal(int number) const;
+    // To every process in its group; started with ProcessGroup::Own only.
+    void signalGroup(int number) const;
     // Waits up to timeoutMs; answers true when it exited (then status() holds
     // its exit code, or 128 + the signal that killed it).
     bool waitFor(int timeoutMs);
