@@ -26,7 +26,8 @@ ProgressBar::ProgressBar(std::FILE* out, uint32_t totalFrames, int columns)
 // part of it.
 void ProgressBar::update(uint32_t framesDone) {
     const Clock::time_point now = Clock::now();
-    if (!shown_) {
+    if (!counting_) {
+        counting_ = true;
         started_ = now;
         firstFrames_ = framesDone;
     }
@@ -41,6 +42,11 @@ void ProgressBar::update(uint32_t framesDone) {
 }
 
 void ProgressBar::finish(uint32_t framesDone) {
+    // Before the first frame there is no count or speed to tell.
+    if (!counting_) {
+        stop();
+        return;
+    }
     const Clock::time_point now = Clock::now();
     if (columns_ > 0) {
         drawLine(framesDone, now);

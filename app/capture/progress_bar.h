@@ -15,7 +15,7 @@ public:
     ProgressBar(std::FILE* out, uint32_t totalFrames, int columns);
 
     void update(uint32_t framesDone);
-    // The final count, and the line ended.
+    // The final count, and the line ended; nothing before the first frame.
     void finish(uint32_t framesDone);
     // For a recording stopped early: the line as it stands is ended, with no
     // final count, so the next message starts on its own line.
@@ -37,4 +37,5 @@ private:
     Clock::time_point lastShown_;
     uint32_t tenthShown_ = 0;
     bool shown_ = false;
+    bool counting_ = false;  // since the first frame
 };

@@ -156,7 +156,8 @@ protected:
         return runShell("make --no-print-directory -C " + shellWord(SOURCE_DIR) + " install TREE_OWNER=" +
                             SOMEONE_ELSE + " BUILD_DIR=" + shellWord(buildDir) + " PREFIX=/usr DESTDIR=" +
                             shellWord(stage),
-                        {}, "/", TOOL_LIMIT_MS);
+                        // Not a sub-make of whatever make runs the tests.
+                        {"MAKEFLAGS=", "MAKELEVEL="}, "/", TOOL_LIMIT_MS);
     }
 
     static std::string shell(const std::string& line) { return shellOutput(line + " 2>&1"); }
