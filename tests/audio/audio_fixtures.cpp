@@ -153,3 +153,13 @@ std::string smoothnessFault(const std::vector<PositionSample>& samples, double s
 }
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool waitUntil(const std::function<bool()>& reached, int ceilingMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ceilingMs);
+    while (!reached()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        sleepMs(WATCH_STEP_MS);
+    }
+    return true;
+}

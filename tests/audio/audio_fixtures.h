@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@ struct SoundStream;
 
 constexpr int FIXTURE_RATE = 44100;
 constexpr int FIXTURE_AMPLITUDE = 16000;
+// How long a play, a resume or a move may wait for the decoder on a busy
+// machine before the position goes on.
+constexpr int REFILL_CEILING_MS = 10000;
 
 // A file named name in the test process's own folder.
 std::string fixturePath(const std::string& name);
@@ -40,3 +44,6 @@ std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs);
 std::string smoothnessFault(const std::vector<PositionSample>& samples, double slackMs);
 
 void sleepMs(int ms);
+// Waits until reached() holds, looking every few ms; false when ceilingMs
+// passed first.
+bool waitUntil(const std::function<bool()>& reached, int ceilingMs);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -84,8 +85,7 @@ TEST_F(MusicPlayerTest, PlaysPausesResumesAndStops) {
     player->play();
     EXPECT_FALSE(player->paused);
     EXPECT_EQ(player->savedTimeMs, 0u);
-    sleepMs(250);
-    EXPECT_GT(player->timeMs(), 0u);
+    EXPECT_TRUE(waitUntil([&] { return player->timeMs() > 0; }, REFILL_CEILING_MS));
 
     player->togglePause();
     EXPECT_TRUE(player->paused);
@@ -94,13 +94,16 @@ TEST_F(MusicPlayerTest, PlaysPausesResumesAndStops) {
     sleepMs(100);
     EXPECT_EQ(player->timeMs(), saved);
 
+    const auto resumedAt = std::chrono::steady_clock::now();
     player->togglePause();
     EXPECT_FALSE(player->paused);
     EXPECT_EQ(player->savedTimeMs, 0u);
     EXPECT_GE(player->timeMs(), saved);
-    sleepMs(200);
-    EXPECT_GT(player->timeMs(), saved + 50);
-    EXPECT_LT(player->timeMs(), saved + 300);
+    EXPECT_TRUE(waitUntil([&] { return player->timeMs() > saved + 50; }, REFILL_CEILING_MS));
+    // Never ahead of the time that passed: play resumes where it paused.
+    const auto sinceResume =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - resumedAt);
+    EXPECT_LT(player->timeMs(), saved + sinceResume.count() + 60);
 
     player->stop();
     const uint32_t stopped = player->timeMs();
