@@ -124,17 +124,30 @@ int peakOfRawFile(const std::string& file) {
     return peak;
 }
 
-std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs) {
+namespace {
+
+std::vector<PositionSample> watchUntil(SoundStream* stream, int ceilingMs,
+                                       const std::function<bool(const PositionSample&)>& enough) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     std::vector<PositionSample> samples;
     for (;;) {
         const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         samples.push_back(PositionSample{wall, soundStreamTimeMs(stream)});
-        if (wall >= durationMs)
+        if (wall >= ceilingMs || enough(samples.back()))
             return samples;
         sleepMs(WATCH_STEP_MS);
     }
+}
+
+}  // namespace
+
+std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs) {
+    return watchUntil(stream, durationMs, [](const PositionSample&) { return false; });
+}
+
+std::vector<PositionSample> watchPositionPast(SoundStream* stream, uint32_t positionMs, int ceilingMs) {
+    return watchUntil(stream, ceilingMs, [=](const PositionSample& sample) { return sample.positionMs > positionMs; });
 }
 
 std::string smoothnessFault(const std::vector<PositionSample>& samples, double slackMs) {
@@ -153,6 +166,16 @@ std::string smoothnessFault(const std::vector<PositionSample>& samples, double s
 }
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool catchesUpWithTheWall(SoundStream* stream, std::chrono::steady_clock::time_point since, uint32_t fromMs,
+                          double lateMs, int ceilingMs) {
+    return waitUntil(
+        [&] {
+            const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+            return soundStreamTimeMs(stream) > fromMs + wall - lateMs;
+        },
+        ceilingMs);
+}
 
 bool waitUntil(const std::function<bool()>& reached, int ceilingMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ceilingMs);

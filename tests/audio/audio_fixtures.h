@@ -2,6 +2,7 @@
 // process that goes away at exit, and helpers to run and watch the output.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,11 +40,19 @@ struct PositionSample {
 };
 // Reads the position every few ms for a while.
 std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs);
+// Reads it until it has passed positionMs, or ceilingMs passed first.
+std::vector<PositionSample> watchPositionPast(SoundStream* stream, uint32_t positionMs, int ceilingMs);
 // Empty when the position never went backwards nor ran ahead of the wall
 // clock by more than slackMs between two readings; else what went wrong.
 std::string smoothnessFault(const std::vector<PositionSample>& samples, double slackMs);
 
 void sleepMs(int ms);
+// Waits until the position has reached fromMs plus the wall-clock time since
+// `since`, less lateMs; false when ceilingMs passed first. A busy machine may
+// hold the output back for a while, and then it catches up; a stall or time
+// lost never does.
+bool catchesUpWithTheWall(SoundStream* stream, std::chrono::steady_clock::time_point since, uint32_t fromMs,
+                          double lateMs, int ceilingMs);
 // Waits until reached() holds, looking every few ms; false when ceilingMs
 // passed first.
 bool waitUntil(const std::function<bool()>& reached, int ceilingMs);
