@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "audio/sound_system.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -28,10 +29,9 @@ constexpr int WATCH_STEP_MS = 5;
 // The folder is made on first use and removed when the process ends.
 class FixtureFolder {
 public:
-    FixtureFolder() {
-        char pattern[] = "/tmp/audio-test-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path_ = made != nullptr ? made : "/tmp";
+    FixtureFolder() : path_(makeScratchFolder("audio-test")) {
+        if (path_.empty())
+            path_ = "/tmp";
     }
     ~FixtureFolder() {
         std::error_code ignored;
