@@ -67,52 +67,80 @@ bool enterShowData(std::string& triedFolders) { return enterDataFolder(MUSIC_FIL
 
 ShowParts presentationParts() { return ShowParts{createGlWindow, createMusicPlayer, true}; }
 
-int runShow(const ShowParts& parts) {
-    DisplayConfig* config = new DisplayConfig();
-    config->fullscreen = parts.fullscreen;
-    config->displayIndex = parts.displayIndex;
-    AppInfo* app = new AppInfo{nullptr, WINDOW_TITLE, parts.icon};
-    int status = EXIT_OK;
+ShowRun::ShowRun(const ShowParts& parts) : parts_(parts) {
+    config_.fullscreen = parts.fullscreen;
+    config_.displayIndex = parts.displayIndex;
+    app_ = AppInfo{nullptr, WINDOW_TITLE, parts.icon};
+}
 
-    GlWindow* window = parts.createWindow(STANDARD_KIND);
-    if (!window->init(*config, *app)) {
+ShowRun::~ShowRun() {
+    if (state_ != State::FINISHED)
+        finish();
+}
+
+bool ShowRun::start() {
+    window_.reset(parts_.createWindow(STANDARD_KIND));
+    if (!window_->init(config_, app_)) {
         // What went wrong first, in the user's words; the stage for a bug report.
-        std::fprintf(stderr, "%s: cannot open the window: %s (set-up stage %d, %s)\n", parts.programName,
-                     lastWindowError(), static_cast<int>(config->status), STAGE_NAMES[config->status]);
-        window->shutdown(*config, *app);
-        delete window;
-        delete app;
-        delete config;
-        return EXIT_FAILED;
+        std::fprintf(stderr, "%s: cannot open the window: %s (set-up stage %d, %s)\n", parts_.programName,
+                     lastWindowError(), static_cast<int>(config_.status), STAGE_NAMES[config_.status]);
+        status_ = EXIT_FAILED;
+        state_ = State::STOPPED;
+        return false;
     }
+    windowOpen_ = true;
 
-    const bool extensions = extensionsPresent();
-    MusicPlayer* player = parts.createPlayer(STANDARD_KIND);
-    player->init();
-    const bool opened = player->open(MUSIC_FILE);
+    extensions_ = extensionsPresent();
+    player_.reset(parts_.createPlayer(STANDARD_KIND));
+    player_->init();
+    const bool opened = player_->open(MUSIC_FILE);
     if (!opened) {
-        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts.programName, fullPath(MUSIC_FILE).c_str(),
+        std::fprintf(stderr, "%s: cannot play %s: %s\n", parts_.programName, fullPath(MUSIC_FILE).c_str(),
                      soundLastError());
-        status = EXIT_FAILED;
+        status_ = EXIT_FAILED;
     }
-
-    if (opened && extensions) {
-        player->play();
-        runMainLoop(*window, *player, showSceneFactory());
-        player->stop();
+    if (!opened || !extensions_) {
+        state_ = State::STOPPED;
+        return false;
     }
-    player->close();
+    player_->play();
+    loop_.emplace(*window_, *player_, showSceneFactory());
+    loop_->begin();
+    state_ = State::RUNNING;
+    return true;
+}
 
-    if (!extensions) {
+bool ShowRun::step() { return state_ == State::RUNNING && loop_->frame(); }
+
+int ShowRun::finish() {
+    if (state_ == State::RUNNING) {
+        loop_->end();
+        loop_.reset();
+        player_->stop();
+    }
+    if (player_ != nullptr)
+        player_->close();
+
+    if (windowOpen_ && !extensions_) {
         showCursor(true);
         showErrorBox(NO_SUPPORT_CAPTION, NO_SUPPORT_TEXT);
-        status = EXIT_FAILED;
+        status_ = EXIT_FAILED;
     }
 
-    window->shutdown(*config, *app);
-    delete player;
-    delete window;
-    delete app;
-    delete config;
-    return status;
+    if (window_ != nullptr)
+        window_->shutdown(config_, app_);
+    // The player goes first: it may still refer to what the window made.
+    player_.reset();
+    window_.reset();
+    state_ = State::FINISHED;
+    return status_;
+}
+
+int runShow(const ShowParts& parts) {
+    ShowRun run(parts);
+    if (run.start()) {
+        while (run.step())
+            continue;
+    }
+    return run.finish();
 }

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
-class GlWindow;
-class MusicPlayer;
-struct WindowIcon;
+#include "audio/music_player.h"
+#include "platform/gl_window.h"
+#include "timeline/main_loop.h"
 
 // The tag of the show's messages on stderr.
 constexpr const char* SHOW_PROGRAM_NAME = "pelmira15";
@@ -38,6 +40,43 @@ struct ShowParts {
 // The show's own parts: the fullscreen window and the streamed track.
 ShowParts presentationParts();
 
-// Runs the whole sequence; answers the process exit status: 0 after every
-// normal end, 1 when the window, the extensions or the music fail.
+// The run sequence in three steps, for a host that owns the frame loop (a
+// browser calls step() once per animation frame):
+//   - start() opens the window, tests the extensions, opens the music and,
+//     when all three worked, starts the music and loads the scenes; it
+//     answers whether there are frames to draw.
+//   - step() draws one frame; it answers whether the show goes on.
+//   - finish() ends the loop, stops and closes the music, shows the missing
+//     extensions' message box, shuts the window down and deletes the player,
+//     then the window; it answers the process exit status: 0 after every
+//     normal end, 1 when the window, the extensions or the music failed.
+// finish() is the one clean-up path: the destructor calls it when the host
+// did not.
+class ShowRun {
+public:
+    explicit ShowRun(const ShowParts& parts);
+    ~ShowRun();
+    ShowRun(const ShowRun&) = delete;
+    ShowRun& operator=(const ShowRun&) = delete;
+
+    bool start();
+    bool step();
+    int finish();
+
+private:
+    enum class State { CREATED, RUNNING, STOPPED, FINISHED };
+
+    ShowParts parts_;
+    DisplayConfig config_;
+    AppInfo app_;
+    std::unique_ptr<GlWindow> window_;
+    std::unique_ptr<MusicPlayer> player_;
+    std::optional<MainLoop> loop_;
+    State state_ = State::CREATED;
+    bool windowOpen_ = false;
+    bool extensions_ = false;
+    int status_ = 0;
+};
+
+// The whole sequence: start(), step() until the show is over, finish().
 int runShow(const ShowParts& parts);

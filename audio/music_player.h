@@ -1,10 +1,12 @@
 // The music player: plays the show's one MP3 track as a stream and reports its
 // play position in milliseconds, the clock of the whole show.
+//
+// This is the interface the show, the recorder and the tests share; the
+// player that streams through the sound layer is audio/stream_music_player.h,
+// the one createMusicPlayer(1) makes.
 #pragma once
 
 #include <cstdint>
-
-struct SoundStream;
 
 class MusicPlayer {
 public:
@@ -14,33 +16,23 @@ public:
     MusicPlayer& operator=(const MusicPlayer&) = delete;
     virtual ~MusicPlayer() = default;
 
-    virtual bool open(const char* path);
-    virtual bool init();
-    virtual void close();
-    virtual void play();
-    virtual void togglePause();
-    virtual void setVolume(float level);
-    virtual uint32_t timeMs();
-    virtual void stop();
-
+    virtual bool open(const char* path) = 0;
     // Kept for the interface; nothing in the program calls them.
-    virtual bool unsupportedA(int32_t a, int32_t b, int32_t c);  // answers false
-    virtual bool unsupportedB(int32_t a);                        // answers false
-    virtual void noOperation();
-
-    SoundStream* stream = nullptr;
-    bool paused = false;
-    uint32_t savedTimeMs = 0;
-    char path[100] = {};  // the first 100 characters of the opened path, unterminated
+    virtual bool unsupportedA(int32_t a, int32_t b, int32_t c) = 0;  // answers false
+    virtual bool unsupportedB(int32_t a) = 0;                        // answers false
+    virtual bool init() = 0;
+    virtual void close() = 0;
+    virtual void noOperation() = 0;  // kept for the interface
+    virtual void play() = 0;
+    virtual void togglePause() = 0;
+    // The music channel's volume, level 0 to 1 (x 255, truncated, unclamped).
+    virtual void setVolume(float level) = 0;
+    virtual uint32_t timeMs() = 0;
+    virtual void stop() = 0;
+    // The volume of everything the player sounds, 0 (silent) to 255 (full):
+    // the fade of the ending lowers it frame by frame.
+    virtual void setMasterVolume(int volume) = 0;
 };
 
-// Kind 1 gives a new MusicPlayer; any other kind gives null.
+// Kind 1 gives a new player of this platform; any other kind gives null.
 MusicPlayer* createMusicPlayer(int kind);
-
-// The file callbacks through which the sound layer reads the track; the handle
-// is a stdio FILE.
-void* fileOpen(const char* name);
-int fileClose(void* handle);
-int fileRead(void* buffer, int size, void* handle);
-int fileSeek(void* handle, int offset, signed char mode);
-int fileTell(void* handle);

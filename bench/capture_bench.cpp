@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -29,6 +30,7 @@
 #include "app/capture/png_sinks.h"
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
+#include "audio/music_player.h"
 #include "platform/child_pipe.h"
 #include "platform/factory_kind.h"
 #include "platform/gl_window.h"
@@ -280,11 +282,15 @@ double sceneLoadingMs() {
     AppInfo app{nullptr, "bench"};
     GlWindow* window = createGlWindow(STANDARD_KIND);
     std::vector<double> loads;
+    // The fade keeps its player and the logo the quit flag; neither is used here.
+    std::unique_ptr<MusicPlayer> player(createMusicPlayer(STANDARD_KIND));
+    bool quitRequested = false;
+    const ShowLinks links{*player, quitRequested};
     if (window->init(config, app)) {
         for (int i = 0; i < SCENE_LOADS; ++i) {
             sceneTimeline = SceneTimeline{};
             const Clock::time_point start = Clock::now();
-            buildScenes(showSceneFactory());
+            buildScenes(showSceneFactory(), links);
             loads.push_back(msSince(start));
             destroyScenes();
         }

@@ -40,6 +40,11 @@ public:
     void stop() override {}
     void close() override {}
     void setVolume(float) override {}
+    void togglePause() override {}
+    void setMasterVolume(int) override {}
+    bool unsupportedA(int32_t, int32_t, int32_t) override { return false; }
+    bool unsupportedB(int32_t) override { return false; }
+    void noOperation() override {}
     uint32_t timeMs() override { return FIRST_MS + frame * FRAME_STEP_MS; }
     uint32_t frame = 0;
 };

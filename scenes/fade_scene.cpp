@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "audio/sound_system.h"
+#include "audio/music_player.h"
 #include "audio/volume.h"
 #include "scenes/scene_kinds.h"
 #include "scenes/screen_quad.h"
@@ -28,7 +28,7 @@ void FadeScene::render(float progress, float) {
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, SCREEN_QUAD_Z);
     glColor4f(0.0f, 0.0f, 0.0f, progress);
-    soundSetMasterVolume(fadeMasterVolume(progress));
+    player_.setMasterVolume(fadeMasterVolume(progress));
     glBegin(GL_QUADS);
     for (int layer = 0; layer < BLACK_LAYERS; ++layer) {
         glVertex3f(-SCREEN_QUAD_HALF_WIDTH, SCREEN_QUAD_HALF_HEIGHT, 0.0f);
@@ -43,6 +43,6 @@ void FadeScene::render(float progress, float) {
 
 void FadeScene::destroy() {}
 
-Scene* newFadeScene() {
-    return new FadeScene;
+Scene* newFadeScene(const ShowLinks& links) {
+    return new FadeScene(links.player);
 }

@@ -1,5 +1,5 @@
 // The fade to black of the ending: eight black layers over the finished frame
-// and the master volume lowered in step.
+// and the master volume of the player it was given lowered in step.
 //
 // GL state promise: leaves blending off and the depth test on; texturing is
 // expected off and stays so.
@@ -7,11 +7,17 @@
 
 #include "timeline/scene.h"
 
+class MusicPlayer;
+
 class FadeScene : public Scene {
 public:
+    explicit FadeScene(MusicPlayer& player) : player_(player) {}
     void init() override;
     void render(float progress, float step) override;
     void destroy() override;
+
+private:
+    MusicPlayer& player_;
 };
 
 // Master volume at a progress: (1 - progress) x 255 in double, truncated, so

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "platform/quit_request.h"
 #include "scenes/picture_texture.h"
 #include "scenes/scene_kinds.h"
 #include "scenes/screen_quad.h"
+#include "timeline/ending.h"
 
 namespace {
 
@@ -129,10 +129,7 @@ void TitleScene::render(float progress, float) {
     endFadedPicture();
 }
 
-void LogoScene::init() {
-    texture = loadScreenPicture(LOGO_PICTURE);
-    quitPosted = false;
-}
+void LogoScene::init() { texture = loadScreenPicture(LOGO_PICTURE); }
 
 void LogoScene::render(float progress, float) {
     beginFadedPicture(logoFadeAlpha(progress));
@@ -146,11 +143,8 @@ void LogoScene::render(float progress, float) {
     for (int copy = 0; copy < PICTURE_COPIES; ++copy)
         emitCorners(LOWER_HALF);
     glEnd();
-    // Once only: further frames may render before the loop sees the request.
-    if (progress > LOGO_QUIT_PROGRESS && !quitPosted) {
-        postQuitRequest();
-        quitPosted = true;
-    }
+    if (progress > LOGO_QUIT_PROGRESS)
+        quitRequested_ = true;
     endFadedPicture();
 }
 
@@ -162,6 +156,6 @@ Scene* newTitleScene() {
     return new TitleScene;
 }
 
-Scene* newLogoScene() {
-    return new LogoScene;
+Scene* newLogoScene(const ShowLinks& links) {
+    return new LogoScene(links.quitRequested);
 }

@@ -36,17 +36,18 @@ public:
     void render(float progress, float step) override;
 };
 
-// Type 8: the makers' logo closing the ending; asks the program to quit once
-// its progress passes LOGO_QUIT_PROGRESS.
+// Type 8: the makers' logo closing the ending; raises the quit flag it was
+// given (the main loop's) once its progress passes LOGO_QUIT_PROGRESS
+// (timeline/ending.h).
 class LogoScene : public PictureScene {
 public:
+    explicit LogoScene(bool& quitRequested) : quitRequested_(quitRequested) {}
     void init() override;
     void render(float progress, float step) override;
 
-    bool quitPosted = false;
+private:
+    bool& quitRequested_;
 };
-
-constexpr float LOGO_QUIT_PROGRESS = 0.95f;
 
 // Colour alpha of each of the four copies at a progress: a tent over the
 // window, 0 at both ends, held at the picture fade limit 0.99 in between.

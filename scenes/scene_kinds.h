@@ -10,9 +10,10 @@ Scene* newTextSlidesScene();   // TEXT_SLIDES_TYPE
 Scene* newTubeScene();         // TUBE_TYPE
 Scene* newBackgroundScene();   // BACKGROUND_TYPE
 Scene* newTitleScene();        // TITLE_TYPE
-Scene* newLogoScene();         // LOGO_TYPE
 Scene* newCreditsScene();      // CREDITS_TYPE
-Scene* newFadeScene();         // the first ending scene
+// The two ending scenes reach past themselves, through the loop's links.
+Scene* newLogoScene(const ShowLinks& links);  // LOGO_TYPE: raises links.quitRequested
+Scene* newFadeScene(const ShowLinks& links);  // the first: lowers links.player's master volume
 
 // The factory of the show: every kind above.
 const SceneFactory& showSceneFactory();

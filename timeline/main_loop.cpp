@@ -1,10 +1,11 @@
+#include "timeline/main_loop.h"
+
 #include <GL/gl.h>
 
 #include <initializer_list>
 
 #include "audio/music_player.h"
 #include "platform/gl_window.h"
-#include "timeline/timeline.h"
 
 namespace {
 
@@ -23,25 +24,41 @@ void beginEnding(uint32_t now) {
 
 }  // namespace
 
-void runMainLoop(GlWindow& window, MusicPlayer& player, const SceneFactory& factory) {
-    bool quit = false;
-    const uint32_t firstTime = player.timeMs();
-    buildScenes(factory);
-    if (firstTime < SHOW_END_MS) {
-        for (;;) {
-            if (quit)
-                break;
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            const uint32_t now = player.timeMs();
-            renderFrame(now);
-            window.swapBuffers();
-            const uint32_t bits = window.pumpMessages();
-            quit = (bits & PUMP_QUIT) != 0;
-            if ((bits & PUMP_ENDING) != 0)
-                beginEnding(now);
-            if (now >= SHOW_END_MS)
-                break;
-        }
-    }
+MainLoop::MainLoop(GlWindow& window, MusicPlayer& player, const SceneFactory& factory)
+    : window_(window), player_(player), factory_(factory) {}
+
+// The position is read once before the scenes load: a run that starts at or
+// past the show's end builds and destroys the scenes and draws nothing.
+void MainLoop::begin() {
+    const uint32_t firstTime = player_.timeMs();
+    buildScenes(factory_, ShowLinks{player_, quitRequested_});
+    running_ = firstTime < SHOW_END_MS;
+}
+
+bool MainLoop::frame() {
+    if (!running_)
+        return false;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const uint32_t now = player_.timeMs();
+    renderFrame(now);
+    window_.swapBuffers();
+    const uint32_t bits = window_.pumpMessages();
+    const bool quit = (bits & PUMP_QUIT) != 0 || quitRequested_;
+    if ((bits & PUMP_ENDING) != 0)
+        beginEnding(now);
+    running_ = !quit && now < SHOW_END_MS;
+    return running_;
+}
+
+void MainLoop::end() {
+    running_ = false;
     destroyScenes();
+}
+
+void runMainLoop(GlWindow& window, MusicPlayer& player, const SceneFactory& factory) {
+    MainLoop loop(window, player, factory);
+    loop.begin();
+    while (loop.frame())
+        continue;
+    loop.end();
 }

@@ -1,12 +1,41 @@
 #include "timeline/timeline.h"
 
+#include "timeline/ending.h"
+
+namespace {
+
+// A row of the scene table with each value named: start and end are both
+// milliseconds, and a swapped pair would still compile.
+struct SceneRow {
+    SceneTableEntry entry;
+
+    constexpr explicit SceneRow(SceneType type) : entry{0, 0, type, 0} {}
+    constexpr SceneRow fromMs(uint32_t ms) const {
+        SceneRow row = *this;
+        row.entry.startMs = ms;
+        return row;
+    }
+    constexpr SceneRow untilMs(uint32_t ms) const {
+        SceneRow row = *this;
+        row.entry.endMs = ms;
+        return row;
+    }
+    constexpr SceneRow keepRunning() const {
+        SceneRow row = *this;
+        row.entry.flags = SCENE_KEEP_RUNNING;
+        return row;
+    }
+};
+
+}  // namespace
+
 const SceneTableEntry SCENE_TABLE[SCENE_TABLE_ROWS] = {
-    {0, 11500, TITLE_TYPE, 0},
-    {11500, 71000, TEXT_SLIDES_TYPE, SCENE_KEEP_RUNNING},
-    {11500, 40500, CREDITS_TYPE, SCENE_KEEP_RUNNING},
-    {11500, 15000, BACKGROUND_TYPE, SCENE_KEEP_RUNNING},
-    {11500, 70000, SPHERE_TYPE, SCENE_KEEP_RUNNING},
-    {11500, 70000, TUBE_TYPE, SCENE_KEEP_RUNNING},
+    SceneRow(TITLE_TYPE).fromMs(0).untilMs(11500).entry,
+    SceneRow(TEXT_SLIDES_TYPE).fromMs(11500).untilMs(71000).keepRunning().entry,
+    SceneRow(CREDITS_TYPE).fromMs(11500).untilMs(40500).keepRunning().entry,
+    SceneRow(BACKGROUND_TYPE).fromMs(11500).untilMs(15000).keepRunning().entry,
+    SceneRow(SPHERE_TYPE).fromMs(11500).untilMs(70000).keepRunning().entry,
+    SceneRow(TUBE_TYPE).fromMs(11500).untilMs(70000).keepRunning().entry,
 };
 
 SceneTimeline sceneTimeline;
@@ -72,25 +101,28 @@ void activateDue(uint32_t now) {
     }
 }
 
-void buildScenes(const SceneFactory& factory) {
+void buildScenes(const SceneFactory& factory, const ShowLinks& links) {
     sceneTimeline.sceneSlots = new Scene*[SCENE_SLOT_COUNT]();
     for (int slot = 0; slot < SCENE_TABLE_ROWS; ++slot) {
         const SceneTableEntry& row = SCENE_TABLE[slot];
-        initSlot(slot, factory.ofType(row.type), row.startMs, row.endMs - row.startMs, row.type, row.flags);
+        initSlot(slot, factory.ofType(row.type, links), row.startMs, row.endMs - row.startMs, row.type, row.flags);
     }
-    initSlot(FADE_SLOT, factory.fade(), 0, FADE_DURATION_MS, ENDING_TYPE, 0);
-    initSlot(LOGO_SLOT, factory.ofType(LOGO_TYPE), LOGO_START_OFFSET_MS, LOGO_DURATION_MS, ENDING_TYPE, 0);
+    initSlot(FADE_SLOT, factory.fade(links), 0, FADE_DURATION_MS, ENDING_TYPE, 0);
+    initSlot(LOGO_SLOT, factory.ofType(LOGO_TYPE, links), LOGO_START_OFFSET_MS, LOGO_DURATION_MS, ENDING_TYPE,
+             0);
 }
 
 void renderFrame(uint32_t now) {
+    // The head is taken before activation, and the order of the show rests on
+    // it: a scene pushed to the front now first draws on the next pass, and a
+    // pass that starts with an empty list draws nothing at all.
     Scene* scene = sceneTimeline.activeList;
     activateDue(now);
     for (; scene != nullptr; scene = scene->next) {
         const double duration = scene->duration;
         const float progress = progressAt(now, scene->start, scene->duration);
         const float step = static_cast<float>(static_cast<uint32_t>(now - sceneTimeline.previousFrameTime) / duration);
-        const bool inWindow = scene->start < now && now <= scene->start + scene->duration;
-        if ((scene->flags & SCENE_KEEP_RUNNING) != 0 || inWindow)
+        if ((scene->flags & SCENE_KEEP_RUNNING) != 0 || insideWindow(now, scene->start, scene->duration))
             scene->render(progress, step);
     }
     sceneTimeline.activeList = unlinkFinished(sceneTimeline.activeList);
@@ -100,6 +132,8 @@ void renderFrame(uint32_t now) {
 float progressAt(uint32_t now, uint32_t start, uint32_t duration) {
     return static_cast<float>((static_cast<double>(now) - start) / static_cast<double>(duration));
 }
+
+bool insideWindow(uint32_t now, uint32_t start, uint32_t duration) { return start < now && now <= start + duration; }
 
 void destroyScenes() {
     for (int slot = 0; slot < SCENE_SLOT_COUNT; ++slot) {

@@ -1,12 +1,11 @@
 // The scene timeline: the scene table, the eight scene slots, activation by
-// music time, the frame pass and the main loop.
+// music time and the frame pass.
 #pragma once
 
 #include <cstdint>
 
 #include "timeline/scene.h"
 
-class GlWindow;
 class MusicPlayer;
 
 struct SceneTableEntry {
@@ -21,18 +20,22 @@ constexpr int SCENE_SLOT_COUNT = 8;
 constexpr int FADE_SLOT = 6;
 constexpr int LOGO_SLOT = 7;
 constexpr uint32_t SHOW_END_MS = 173000;
-// The ending's two scenes, timed from the frame that begins it.
-constexpr uint32_t FADE_DURATION_MS = 2500;
-constexpr uint32_t LOGO_START_OFFSET_MS = 2500;
-constexpr uint32_t LOGO_DURATION_MS = 14000;
 
 extern const SceneTableEntry SCENE_TABLE[SCENE_TABLE_ROWS];
+
+// What a scene may reach beyond itself, owned by the loop that runs it: the
+// player whose master volume the fade lowers, and the flag by which the logo
+// asks that loop to quit.
+struct ShowLinks {
+    MusicPlayer& player;
+    bool& quitRequested;
+};
 
 // Makes the scene of a table type (null for a type without a kind) and the
 // fade of the ending; the show uses the scene kinds of scenes/.
 struct SceneFactory {
-    Scene* (*ofType)(uint32_t type);
-    Scene* (*fade)();
+    Scene* (*ofType)(uint32_t type, const ShowLinks& links);
+    Scene* (*fade)(const ShowLinks& links);
 };
 
 // Process-wide timeline state, zero at process start.
@@ -55,13 +58,12 @@ void appendScene(Scene* scene, Scene*& list);
 void pushScene(Scene* scene, Scene*& list);
 Scene* unlinkFinished(Scene* head);
 void activateDue(uint32_t now);
-void buildScenes(const SceneFactory& factory);
+void buildScenes(const SceneFactory& factory, const ShowLinks& links);
 void renderFrame(uint32_t now);
 // The progress renderFrame() hands a scene of that start and duration at now:
 // computed in double, rounded once to float.
 float progressAt(uint32_t now, uint32_t start, uint32_t duration);
+// Whether now lies in the window (start, start + duration], where a scene
+// that does not keep running is drawn.
+bool insideWindow(uint32_t now, uint32_t start, uint32_t duration);
 void destroyScenes();
-
-// Runs the show until a quit request or the frame at SHOW_END_MS; the music
-// is already playing. Returns after destroyScenes().
-void runMainLoop(GlWindow& window, MusicPlayer& player, const SceneFactory& factory);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/long_option.h"
+#include "timeline/ending.h"
 #include "timeline/timeline.h"
 
 // Every line fits an 80-column terminal.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "scenes/picture_scene.h"
+#include "timeline/ending.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -37,25 +37,6 @@ uint64_t frameFirstSample(const FrameSchedule& schedule, uint32_t n, uint32_t sa
     const uint64_t framePart = uint64_t{n} * schedule.rate.seconds * sampleRate;
     const uint64_t remainders = (fromPart % MS_PER_SECOND) * frames + (framePart % frames) * MS_PER_SECOND;
     return fromPart / MS_PER_SECOND + framePart / frames + remainders / (MS_PER_SECOND * frames);
-}
-
-namespace {
-
-// Whether the logo, started by an Escape on the frame at escapeFrameMs, draws
-// at timeMs and asks to quit there: it draws only inside its own window.
-bool logoQuitsAt(uint32_t escapeFrameMs, uint32_t timeMs) {
-    const uint32_t start = escapeFrameMs + LOGO_START_OFFSET_MS;
-    const bool inWindow = start < timeMs && timeMs <= start + LOGO_DURATION_MS;
-    return inWindow && progressAt(timeMs, start, LOGO_DURATION_MS) > LOGO_QUIT_PROGRESS;
-}
-
-}  // namespace
-
-uint32_t endingQuitMs(uint32_t escapeFrameMs) {
-    uint32_t timeMs = escapeFrameMs + LOGO_START_OFFSET_MS;
-    while (!logoQuitsAt(escapeFrameMs, timeMs))
-        ++timeMs;
-    return timeMs;
 }
 
 // An Escape before fromMs is pressed on its own lead-in pass; a later one on

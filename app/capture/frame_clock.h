@@ -30,9 +30,6 @@ uint64_t frameFirstSample(const FrameSchedule& schedule, uint32_t n, uint32_t sa
 // last before SHOW_END_MS, or, after an Escape at the first pass at or after
 // escapeAtMs, the frame on which the logo asks to quit.
 uint32_t framesUntilShowEnds(const FrameSchedule& schedule, bool escape, uint32_t escapeAtMs);
-// The first music time at which the logo asks to quit after an Escape on a
-// frame at escapeFrameMs (frames at least that late end the show).
-uint32_t endingQuitMs(uint32_t escapeFrameMs);
 
 // The passes of one recording. Before fromMs come a few passes that are not
 // recorded and replay how the show got there: its first pass (0 ms) and the

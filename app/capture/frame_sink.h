@@ -20,6 +20,7 @@ struct CapturedFrame {
     uint32_t index;      // 0 for the first recorded frame
     uint32_t timeMs;     // the music time it shows
     const uint8_t* rgb;  // FRAME_HEIGHT rows, top row first; null for a sink that wants no pixels
+    int masterVolume;    // 0 to 255: the show's master volume, at which the frame's sound is cut
 };
 
 class FrameSink {

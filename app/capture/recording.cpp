@@ -7,7 +7,6 @@
 #include "app/capture/progress_bar.h"
 #include "app/process_state.h"
 #include "app/run_sequence.h"
-#include "audio/sound_system.h"
 #include "platform/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
@@ -44,10 +43,10 @@ void Recording::frameDrawn(const uint8_t* rgb) {
         return;
     }
     const uint32_t n = clock_.frame();
-    bool ok = sink_.writeFrame(CapturedFrame{n, drawnTimeMs_, rgb});
+    bool ok = sink_.writeFrame(CapturedFrame{n, drawnTimeMs_, rgb, masterVolume_});
     if (ok && cutter_ != nullptr) {
         size_t frames = 0;
-        const int16_t* samples = cutter_->cut(n, soundMasterVolume(), frames);
+        const int16_t* samples = cutter_->cut(n, masterVolume_, frames);
         ok = sink_.writeAudio(samples, frames);
     }
     failed_ = !ok;

@@ -11,6 +11,7 @@
 
 #include "app/capture/audio_cutter.h"
 #include "app/capture/frame_clock.h"
+#include "audio/volume.h"
 #include "audio/track_decoder.h"
 
 class FrameSink;
@@ -40,6 +41,8 @@ public:
     // at the escape time; PUMP_QUIT once the last frame is in or a write failed.
     uint32_t requests();
 
+    // The player's master volume: the show's fade sets it frame by frame.
+    void setMasterVolume(int volume) { masterVolume_ = volume; }
     uint32_t recordedFrames() const { return clock_.frame(); }
     bool failed() const { return failed_; }
 
@@ -51,6 +54,7 @@ private:
     DecodedTrack track_;
     std::unique_ptr<AudioCutter> cutter_;
     uint32_t drawnTimeMs_ = 0;
+    int masterVolume_ = FULL_VOLUME;
     bool endingSent_ = false;
     bool failed_ = false;
 };

@@ -1,4 +1,4 @@
-#include "audio/music_player.h"
+#include "audio/stream_music_player.h"
 
 #include <gtest/gtest.h>
 
@@ -11,26 +11,32 @@
 #include <string>
 
 #include "audio/sound_system.h"
+#include "audio/volume.h"
 #include "tests/audio/audio_fixtures.h"
 
 namespace {
 
 constexpr size_t PATH_FIELD = 100;
 
+// The player kind 1 makes, with its fields in view.
+std::unique_ptr<StreamMusicPlayer> standardPlayer() {
+    return std::unique_ptr<StreamMusicPlayer>(dynamic_cast<StreamMusicPlayer*>(createMusicPlayer(1)));
+}
+
 class MusicPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         useAudioDriver("dummy");
-        player.reset(createMusicPlayer(1));
+        player = standardPlayer();
         ASSERT_NE(player, nullptr);
     }
     void TearDown() override { player->close(); }
 
-    std::unique_ptr<MusicPlayer> player;
+    std::unique_ptr<StreamMusicPlayer> player;
 };
 
 TEST(MusicPlayerFactory, KindOneGivesAFreshPlayerAndOtherKindsNone) {
-    std::unique_ptr<MusicPlayer> player(createMusicPlayer(1));
+    std::unique_ptr<StreamMusicPlayer> player = standardPlayer();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->stream, nullptr);
     EXPECT_FALSE(player->paused);
@@ -123,6 +129,9 @@ TEST_F(MusicPlayerTest, SetVolumePassesTheTruncatedProductOnUnclamped) {
         player->setVolume(level);
         EXPECT_EQ(soundChannelVolume(0), volume) << "level " << level;
     }
+    player->setMasterVolume(100);
+    EXPECT_EQ(soundMasterVolume(), 100) << "the master volume is the sound layer's";
+    player->setMasterVolume(FULL_VOLUME);
 }
 
 TEST_F(MusicPlayerTest, WithoutAStreamEveryOperationIsHarmless) {

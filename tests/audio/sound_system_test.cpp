@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "audio/music_player.h"
+#include "audio/stream_music_player.h"
 #include "tests/audio/audio_fixtures.h"
 
 namespace {

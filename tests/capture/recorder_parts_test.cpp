@@ -17,6 +17,7 @@
 #include "app/capture/frame_clock.h"
 #include "app/capture/progress_bar.h"
 #include "app/capture/wav_file.h"
+#include "timeline/ending.h"
 
 namespace {
 

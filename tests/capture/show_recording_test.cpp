@@ -14,7 +14,6 @@
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
-#include "audio/sound_system.h"
 #include "scenes/bump_mesh_scene.h"
 #include "tests/support/alloc_counter.h"
 #include "timeline/timeline.h"
@@ -129,7 +128,7 @@ public:
             look.hash = frameHash(frame.rgb);
         }
         current_ = frame.index;
-        masterVolume[current_] = soundMasterVolume();
+        masterVolume[current_] = frame.masterVolume;
         lastTimeMs = frame.timeMs;
         ++frames;
         return true;

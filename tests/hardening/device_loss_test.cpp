@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/program_message.h"
-#include "audio/music_player.h"
+#include "audio/stream_music_player.h"
 #include "audio/sound_system.h"
 #include "tests/audio/audio_fixtures.h"
 

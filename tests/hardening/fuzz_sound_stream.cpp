@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "audio/music_player.h"
+#include "audio/stream_music_player.h"
 #include "audio/sound_system.h"
 #include "audio/track_decoder.h"
 #include "tests/support/memory_file.h"

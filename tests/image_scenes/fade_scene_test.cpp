@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "audio/sound_system.h"
 #include "tests/image_scenes/scene_fixtures.h"
+#include "tests/support/scripted_player.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ using FadeSceneTest = SceneRenderTest;
 
 TEST_F(FadeSceneTest, EightLayersKeepOneMinusProgressToTheEighthOfTheFrame) {
     constexpr Rgba GREY = {204, 204, 204, 255};
-    FadeScene fade;
+    ScriptedPlayer player;
+    FadeScene fade(player);
     fade.init();
     fillFrame(GREY);
     fade.render(0.25f, 0.0f);
@@ -39,13 +40,13 @@ TEST_F(FadeSceneTest, EightLayersKeepOneMinusProgressToTheEighthOfTheFrame) {
     fade.destroy();
 }
 
-TEST_F(FadeSceneTest, RenderSetsTheMasterVolume) {
-    FadeScene fade;
+TEST_F(FadeSceneTest, EachRenderSetsTheMasterVolumeOfItsPlayer) {
+    ScriptedPlayer player;
+    FadeScene fade(player);
     fade.init();
-    for (auto [progress, volume] : {std::pair{0.2f, 203}, {0.5f, 127}, {1.0f, 0}}) {
+    for (float progress : {0.2f, 0.5f, 1.0f})
         fade.render(progress, 0.0f);
-        EXPECT_EQ(soundMasterVolume(), volume) << "progress " << progress;
-    }
+    EXPECT_EQ(player.masterVolumes, (std::vector<int>{203, 127, 0}));
     fade.destroy();
 }
 

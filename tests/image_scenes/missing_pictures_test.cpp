@@ -15,7 +15,8 @@ using MissingPicturesTest = SceneRenderTest;
 TEST_F(MissingPicturesTest, PictureScenesDrawNothingVisible) {
     BackgroundScene background;
     TitleScene title;
-    LogoScene logo;
+    bool quitRequested = false;
+    LogoScene logo(quitRequested);
     TextSlidesScene slides;
     CreditsScene credits;
     Scene* const scenes[] = {&title, &background, &credits, &slides, &logo};

@@ -36,8 +36,8 @@ private:
     uint32_t kind_;
 };
 
-inline Scene* fakeOfType(uint32_t type) { return new FakeScene(type); }
-inline Scene* fakeFade() { return new FakeScene(FAKE_FADE_TYPE); }
+inline Scene* fakeOfType(uint32_t type, const ShowLinks&) { return new FakeScene(type); }
+inline Scene* fakeFade(const ShowLinks&) { return new FakeScene(FAKE_FADE_TYPE); }
 inline const SceneFactory FAKE_FACTORY{fakeOfType, fakeFade};
 
 // The types of the scenes rendered by the calls, in order.

@@ -2,9 +2,10 @@
 
 #include <deque>
 
-#include "audio/music_player.h"
 #include "platform/gl_window.h"
+#include "tests/support/scripted_player.h"
 #include "tests/timeline/fake_scenes.h"
+#include "timeline/main_loop.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ public:
     }
 };
 
-// A clock that answers scripted times; the last one repeats.
-class ScriptedPlayer : public MusicPlayer {
-public:
-    std::deque<uint32_t> times;
-    uint32_t timeMs() override {
-        uint32_t now = times.front();
-        if (times.size() > 1)
-            times.pop_front();
-        return now;
-    }
-};
 
 class MainLoopTest : public ::testing::Test {
 protected:
@@ -133,6 +123,51 @@ TEST_F(MainLoopTest, QuitAndEndingInOnePumpStillRetimeTheEnding) {
             endingStarts.push_back(call.start);
     }
     EXPECT_EQ(endingStarts, std::vector<uint32_t>({100, 2600}));
+}
+
+// A host that owns the loop calls one frame at a time; once the loop says
+// stop, a further call draws nothing.
+TEST_F(MainLoopTest, AHostStepsFrameByFrameAndNothingIsDrawnAfterTheLast) {
+    player.times = {0, 0, 10, 20};
+    window.bits = {0, 0, PUMP_QUIT};
+    MainLoop loop(window, player, FAKE_FACTORY);
+    loop.begin();
+    EXPECT_TRUE(loop.frame());
+    EXPECT_TRUE(loop.frame());
+    EXPECT_EQ(window.swaps, 2);
+    EXPECT_FALSE(loop.frame());
+    EXPECT_FALSE(loop.frame());
+    EXPECT_EQ(window.swaps, 3);
+    EXPECT_EQ(window.pumps, 3);
+    loop.end();
+    EXPECT_EQ(sceneTimeline.sceneSlots, nullptr);
+}
+
+// The logo's quit flag is the loop's own: raised during a frame's render, it
+// ends the loop after that frame's pump, as a PUMP_QUIT would.
+Scene* quittingOfType(uint32_t type, const ShowLinks& links) {
+    class RaisesQuit : public FakeScene {
+    public:
+        RaisesQuit(uint32_t kind, bool& quitRequested) : FakeScene(kind), quitRequested_(quitRequested) {}
+        void render(float progress, float step) override {
+            FakeScene::render(progress, step);
+            quitRequested_ = true;
+        }
+
+    private:
+        bool& quitRequested_;
+    };
+    if (type == TITLE_TYPE)
+        return new RaisesQuit(type, links.quitRequested);
+    return fakeOfType(type, links);
+}
+
+TEST_F(MainLoopTest, AQuitRaisedByASceneEndsTheLoopAfterThatFrame) {
+    player.times = {0, 0, 10, 20, 30};
+    const SceneFactory quitting{quittingOfType, fakeFade};
+    runMainLoop(window, player, quitting);
+    EXPECT_EQ(renderedTypes(sceneCalls()), std::vector<uint32_t>({TITLE_TYPE}));
+    EXPECT_EQ(window.swaps, 2) << "the title first renders in the second frame";
 }
 
 }  // namespace

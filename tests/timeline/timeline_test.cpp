@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/scripted_player.h"
 #include "tests/timeline/fake_scenes.h"
 
 namespace {
@@ -8,7 +9,7 @@ class TimelineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetTimeline();
-        buildScenes(FAKE_FACTORY);
+        buildScenes(FAKE_FACTORY, unusedShowLinks());
     }
     void TearDown() override {
         destroyScenes();
@@ -125,8 +126,9 @@ TEST_F(TimelineTest, TimeGoingBackwardsNeverDeactivates) {
 TEST(TimelineSlots, EmptySlotIsSkippedEverywhere) {
     resetTimeline();
     const SceneFactory noBackground{
-        [](uint32_t type) -> Scene* { return type == 5 ? nullptr : new FakeScene(type); }, fakeFade};
-    buildScenes(noBackground);
+        [](uint32_t type, const ShowLinks&) -> Scene* { return type == 5 ? nullptr : new FakeScene(type); },
+        fakeFade};
+    buildScenes(noBackground, unusedShowLinks());
     EXPECT_EQ(sceneTimeline.sceneSlots[3], nullptr);
     renderFrame(12000);
     renderFrame(12016);

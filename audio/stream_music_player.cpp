@@ -1,4 +1,4 @@
-#include "audio/music_player.h"
+#include "audio/stream_music_player.h"
 
 #include <climits>
 #include <cmath>
@@ -32,7 +32,7 @@ int truncatedVolume(double volume) {
 
 }  // namespace
 
-bool MusicPlayer::open(const char* filePath) {
+bool StreamMusicPlayer::open(const char* filePath) {
     if (filePath == nullptr)
         return false;
     std::memcpy(path, filePath, strnlen(filePath, sizeof path));
@@ -41,17 +41,17 @@ bool MusicPlayer::open(const char* filePath) {
     return stream != nullptr;
 }
 
-bool MusicPlayer::init() { return soundInit(MIX_RATE, SOFTWARE_CHANNELS, NO_FLAGS); }
+bool StreamMusicPlayer::init() { return soundInit(MIX_RATE, SOFTWARE_CHANNELS, NO_FLAGS); }
 
-void MusicPlayer::close() { soundClose(); }
+void StreamMusicPlayer::close() { soundClose(); }
 
-void MusicPlayer::play() {
+void StreamMusicPlayer::play() {
     soundStreamPlay(MUSIC_CHANNEL, stream);
     savedTimeMs = 0;
     paused = false;
 }
 
-void MusicPlayer::togglePause() {
+void StreamMusicPlayer::togglePause() {
     paused = !paused;
     if (paused) {
         savedTimeMs = timeMs();
@@ -62,23 +62,25 @@ void MusicPlayer::togglePause() {
     }
 }
 
-void MusicPlayer::setVolume(float level) {
+void StreamMusicPlayer::setVolume(float level) {
     soundSetChannelVolume(MUSIC_CHANNEL, truncatedVolume(static_cast<double>(level) * FULL_VOLUME));
 }
 
-uint32_t MusicPlayer::timeMs() { return soundStreamTimeMs(stream); }
+void StreamMusicPlayer::setMasterVolume(int volume) { soundSetMasterVolume(volume); }
 
-void MusicPlayer::stop() { soundStreamStop(stream); }
+uint32_t StreamMusicPlayer::timeMs() { return soundStreamTimeMs(stream); }
+
+void StreamMusicPlayer::stop() { soundStreamStop(stream); }
 
 // Kept for the interface.
-bool MusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }
-bool MusicPlayer::unsupportedB(int32_t) { return false; }
-void MusicPlayer::noOperation() {}
+bool StreamMusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }
+bool StreamMusicPlayer::unsupportedB(int32_t) { return false; }
+void StreamMusicPlayer::noOperation() {}
 
 MusicPlayer* createMusicPlayer(int kind) {
     if (kind != STANDARD_KIND)
         return nullptr;
-    return new (std::nothrow) MusicPlayer();
+    return new (std::nothrow) StreamMusicPlayer();
 }
 
 void* fileOpen(const char* name) { return name == nullptr ? nullptr : std::fopen(name, "rb"); }
