@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/gl_window.h"
+#include "gfx/fixed_gl_state.h"
 
 namespace {
 
