@@ -1,7 +1,6 @@
 #include "gfx/fixed_gl_state.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "gfx/gl_subset.h"
 
 namespace {
 

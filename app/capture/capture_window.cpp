@@ -1,6 +1,6 @@
 #include "app/capture/capture_window.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include <cassert>
 #include <cstring>
