@@ -17,7 +17,7 @@
 
 #include "app/process_state.h"
 #include "audio/music_player.h"
-#include "platform/gl_window.h"
+#include "platform/sdl_gl_window.h"
 #include "scenes/scene_kinds.h"
 #include "tests/support/xvfb_server.h"
 #include "timeline/timeline.h"
@@ -49,13 +49,13 @@ public:
     uint32_t frame = 0;
 };
 
-class TimedWindow : public GlWindow {
+class TimedWindow : public SdlGlWindow {
 public:
     explicit TimedWindow(SteppedPlayer& player) : player_(player) { frameMs.reserve(TIMED_FRAMES); }
     bool swapBuffers() override {
         glFinish();
         const Clock::time_point drawn = Clock::now();
-        const bool swapped = GlWindow::swapBuffers();
+        const bool swapped = SdlGlWindow::swapBuffers();
         glFinish();
         const Clock::time_point presented = Clock::now();
         if (player_.frame >= WARM_UP_FRAMES) {
@@ -67,7 +67,7 @@ public:
         return swapped;
     }
     uint32_t pumpMessages() override {
-        return GlWindow::pumpMessages() | (frameMs.size() >= TIMED_FRAMES ? PUMP_QUIT : 0);
+        return SdlGlWindow::pumpMessages() | (frameMs.size() >= TIMED_FRAMES ? PUMP_QUIT : 0);
     }
     std::vector<double> frameMs;
     std::vector<double> presentMs;

@@ -6,7 +6,7 @@
 // inverse, whose product in the first emboss pass is black.
 #include "gfx/texture.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include <cassert>
 #include <cstdio>

@@ -1,30 +1,26 @@
-// The window layer: one window, borderless and fullscreen unless asked
-// otherwise, with an OpenGL compatibility context, the fixed projection every scene relies on, the
-// message pump and the Escape protocol.
+// The window layer's interface: one window with an OpenGL compatibility
+// context, the fixed projection every scene relies on, the message pump and
+// the Escape protocol. createGlWindow(1) gives this platform's window
+// (platform/sdl_gl_window.h on Linux); the recorder and the tests put windows
+// of their own behind the same interface.
 //
-// What the rest of the program may rely on:
-//   - createGlWindow(1) gives a GlWindow; init() opens it stage by stage and
-//     records a failed stage in DisplayConfig::status; shutdown() undoes
-//     exactly the stages that were done, the display mode first.
+// What the rest of the program may rely on, on every platform:
+//   - init() opens the window stage by stage and records a failed stage in
+//     DisplayConfig::status; shutdown() undoes exactly the stages that were
+//     done, the display mode first.
 //   - After a complete init the context is current on the calling thread and
-//     the fixed GL state of setFixedGlState() is in force.
+//     the fixed GL state of setFixedGlState() (gfx/fixed_gl_state.h) is in
+//     force.
 //   - Every frame is drawn at windowWidth x windowHeight with the same pixel
-//     values, whatever the screen: where the display offers the requested
-//     mode, fullscreen switches to it; elsewhere (another size or colour
-//     depth, Wayland, a HiDPI drawable) the window fills the desktop and each
-//     frame is presented scaled into the largest centred rectangle of its
-//     shape (platform/scaled_frame.h). Stage 2 fails only when neither works.
-//   - init() fails at stage 1 when SDL would fall back to a driver without a
-//     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
-//   - Not fullscreen, the window is framed and centred on its display, so the
-//     desktop can move and close it.
-//   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits.
+//     values, whatever the screen.
+//   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits:
+//     the first Escape asks for the ending; a later Escape, closing the
+//     window or a posted quit request (platform/quit_request.h) quits.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/frame_size.h"
-#include "platform/scaled_frame.h"
 
 // The set-up stage that failed; the value is the stage number.
 enum ICWINCONFIGERRORS : int32_t {
@@ -37,6 +33,26 @@ enum ICWINCONFIGERRORS : int32_t {
     STAGE_CREATE_CONTEXT = 7,
     STAGE_MAKE_CURRENT = 8,
 };
+
+// What each stage does, in a user's words; index = stage number.
+inline constexpr const char* SETUP_STAGE_NAMES[] = {
+    "",
+    "starting the video system",
+    "switching the display mode",
+    "creating the window",
+    "getting the drawable",
+    "choosing the pixel format",
+    "setting the pixel format",
+    "creating the OpenGL context",
+    "making the OpenGL context current",
+};
+static_assert(sizeof SETUP_STAGE_NAMES / sizeof SETUP_STAGE_NAMES[0] == STAGE_MAKE_CURRENT + 1,
+              "a name for every stage");
+
+// The name of a stage, for a message; "" for any other status.
+constexpr const char* setupStageName(int32_t stage) {
+    return stage >= STAGE_REGISTER_CLASS && stage <= STAGE_MAKE_CURRENT ? SETUP_STAGE_NAMES[stage] : "";
+}
 
 constexpr int32_t SETUP_DONE = 10000;
 
@@ -61,7 +77,7 @@ struct DisplayConfig {
     uint8_t stencilBits = 0;
     uint8_t reservedByte = 0;
     int32_t status = SETUP_DONE;
-    int32_t displayIndex = 0;  // the monitor to use, from 0 (SDL's primary)
+    int32_t displayIndex = 0;  // the monitor to use, from 0 (the primary)
 };
 
 // A picture for the window's icon: width x height RGBA pixels, row 0 at the top.
@@ -88,46 +104,37 @@ struct PixelFormatRequest {
 
 class GlWindow {
 public:
-    // It owns the window and the GL context: a copy would close them twice.
+    // A window owns its GL context: a copy would close them twice.
     GlWindow() = default;
     GlWindow(const GlWindow&) = delete;
     GlWindow& operator=(const GlWindow&) = delete;
     virtual ~GlWindow() = default;
 
-    virtual bool init(DisplayConfig& config, const AppInfo& app);
-    virtual uint32_t pumpMessages();
-    virtual bool swapBuffers();
-    virtual bool shutdown(DisplayConfig& config, const AppInfo& app);
-
+    virtual bool init(DisplayConfig& config, const AppInfo& app) = 0;
     // Kept for the interface; nothing in the program calls it.
-    virtual void setOption(uint8_t value);  // stores value in option, which nothing reads
+    virtual void setOption(uint8_t value) { option = value; }  // nothing reads option
+    virtual uint32_t pumpMessages() = 0;
+    virtual bool swapBuffers() = 0;
+    virtual bool shutdown(DisplayConfig& config, const AppInfo& app) = 0;
 
-    void* deviceContext = nullptr;  // the GL drawable (the SDL window) once stage 4 is done
-    void* renderContext = nullptr;  // the SDL_GLContext once stage 7 is done
-    void* window = nullptr;         // the SDL_Window once stage 3 is done
+    // The platform's handles, null until the stage that makes each is done.
+    void* deviceContext = nullptr;  // the GL drawable (stage 4)
+    void* renderContext = nullptr;  // the GL context (stage 7)
+    void* window = nullptr;         // the window (stage 3)
     uint8_t option = 0;
-
-private:
-    // Undoes the stages below status down to lowest, in shutdown()'s order.
-    void undoStages(const DisplayConfig& config, int32_t status, int32_t lowest);
-
-    ScaledFrame scaledFrame_;  // active when frames are presented scaled
 };
 
-// Kind 1 gives a new GlWindow; any other kind gives null.
+// Kind 1 gives a new window of this platform; any other kind gives null.
 GlWindow* createGlWindow(int kind);
 
-// Set by the first Escape press of the process and never cleared.
+// Whether an Escape has been seen: the pump asks for the ending at the first
+// press and quits at every later one. Only resetProcessState()
+// (app/process_state.h) clears it, for a tool that runs the show again.
 extern bool escapePressed;
 
 // The shared pixel-format request and whether it has been filled.
 extern PixelFormatRequest sharedPixelFormat;
 extern bool sharedPixelFormatFilled;
 
-// The fixed OpenGL state and projection of a complete set-up (viewport,
-// clear values, depth function, perspective); init() applies it after the
-// context is current. Exposed so that offscreen contexts get the same state.
-void setFixedGlState(const DisplayConfig& config);
-
-// The reason SDL gave for the last failure, for the caller's message.
+// The reason the platform gave for the last failure, for the caller's message.
 const char* lastWindowError();

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "platform/frame_size.h"
-#include "platform/gl_loader.h"
 #include "scenes/picture_texture.h"
 
 namespace {

@@ -13,8 +13,7 @@
 // changes nothing at all. A drawn frame allocates nothing.
 #pragma once
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "gfx/gl_subset.h"
 
 #include <array>
 #include <cstdint>

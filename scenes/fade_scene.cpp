@@ -1,6 +1,6 @@
 #include "scenes/fade_scene.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include "audio/music_player.h"
 #include "audio/volume.h"

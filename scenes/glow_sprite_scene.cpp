@@ -1,7 +1,6 @@
 #include "scenes/glow_sprite_scene.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "gfx/gl_subset.h"
 
 #include <cmath>
 

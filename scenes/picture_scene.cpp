@@ -1,6 +1,6 @@
 #include "scenes/picture_scene.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "scenes/text_slides_scene.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,26 +1,30 @@
 #include "app/capture/capture_window.h"
 
-#include <GL/gl.h>
+#include "gfx/gl_subset.h"
 
 #include <cassert>
 #include <cstring>
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
+#include "platform/factory_kind.h"
 #include "platform/offscreen_video.h"
 
 // The default pack alignment of 4 reads rows without padding.
 static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");
+
+CaptureWindow::CaptureWindow(Recording& recording)
+    : recording_(recording), screen_(createGlWindow(STANDARD_KIND)) {}
 
 bool CaptureWindow::init(DisplayConfig& config, const AppInfo& app) {
     assert(config.windowWidth == FRAME_WIDTH && config.windowHeight == FRAME_HEIGHT);
     useOffscreenVideo();
     readBack_.resize(FRAME_BYTES);
     frame_.resize(FRAME_BYTES);
-    return GlWindow::init(config, app);
+    return screen_->init(config, app);
 }
 
-uint32_t CaptureWindow::pumpMessages() { return GlWindow::pumpMessages() | recording_.requests(); }
+uint32_t CaptureWindow::pumpMessages() { return screen_->pumpMessages() | recording_.requests(); }
 
 // Read before the swap: the back buffer is undefined after it.
 bool CaptureWindow::swapBuffers() {
@@ -34,5 +38,7 @@ bool CaptureWindow::swapBuffers() {
         glFinish();
         recording_.frameDrawn(nullptr);
     }
-    return GlWindow::swapBuffers();
+    return screen_->swapBuffers();
 }
+
+bool CaptureWindow::shutdown(DisplayConfig& config, const AppInfo& app) { return screen_->shutdown(config, app); }

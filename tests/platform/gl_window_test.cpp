@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gl_window.h"
 #include "platform/gl_window_faults.h"
 #include "platform/quit_request.h"
+#include "platform/scaled_frame.h"
+#include "platform/sdl_gl_window.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ protected:
 
 TEST_F(GlWindowTest, CompleteSetUpGivesTheFixedStateAndUndoesEveryStage) {
     DisplayConfig config;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP)) << lastWindowError();
     EXPECT_EQ(config.status, SETUP_DONE);
     EXPECT_NE(glGetString(GL_EXTENSIONS), nullptr);
@@ -89,7 +90,7 @@ TEST_F(GlWindowTest, FailureAtEachStageIsRecordedAndUndoneExactly) {
         SCOPED_TRACE(stage);
         injectSetupFailure(stage);
         DisplayConfig config;
-        GlWindow window;
+        SdlGlWindow window;
         EXPECT_FALSE(window.init(config, APP));
         EXPECT_EQ(config.status, stage);
         window.shutdown(config, APP);
@@ -103,7 +104,7 @@ TEST_F(GlWindowTest, FailureAtEachStageIsRecordedAndUndoneExactly) {
 TEST_F(GlWindowTest, WindowedSetUpNeverTouchesTheDisplayMode) {
     DisplayConfig config;
     config.fullscreen = false;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP));
     EXPECT_FALSE(SDL_GetWindowFlags(static_cast<SDL_Window*>(window.window)) & SDL_WINDOW_FULLSCREEN);
     window.shutdown(config, APP);
@@ -115,7 +116,7 @@ TEST_F(GlWindowTest, WindowedSetUpNeverTouchesTheDisplayMode) {
 TEST_F(GlWindowTest, MissingDisplayModeDrawsTheFrameOffscreenAtItsOwnSize) {
     DisplayConfig config;
     config.colorBits = 16;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP)) << lastWindowError();
     const Uint32 flags = SDL_GetWindowFlags(static_cast<SDL_Window*>(window.window));
     EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
@@ -135,7 +136,7 @@ TEST_F(GlWindowTest, MissingDisplayModeDrawsTheFrameOffscreenAtItsOwnSize) {
 TEST_F(GlWindowTest, AMonitorThatIsNotThereFailsStageTwo) {
     DisplayConfig config;
     config.displayIndex = 5;
-    GlWindow window;
+    SdlGlWindow window;
     EXPECT_FALSE(window.init(config, APP));
     EXPECT_EQ(config.status, STAGE_DISPLAY_MODE);
     EXPECT_NE(std::string(lastWindowError()).find("no display 5"), std::string::npos) << lastWindowError();
@@ -145,7 +146,7 @@ TEST_F(GlWindowTest, AMonitorThatIsNotThereFailsStageTwo) {
 
 TEST_F(GlWindowTest, SecondInitReusesTheFirstPixelFormatRequest) {
     DisplayConfig first;
-    GlWindow one;
+    SdlGlWindow one;
     ASSERT_TRUE(one.init(first, APP)) << first.status << " " << lastWindowError();
     one.shutdown(first, APP);
     const PixelFormatRequest filled = sharedPixelFormat;
@@ -155,7 +156,7 @@ TEST_F(GlWindowTest, SecondInitReusesTheFirstPixelFormatRequest) {
     second.depthBits = 24;
     second.colorBits = 16;
     second.fullscreen = false;
-    GlWindow two;
+    SdlGlWindow two;
     ASSERT_TRUE(two.init(second, APP));
     EXPECT_EQ(sharedPixelFormat.depthBits, filled.depthBits);
     EXPECT_EQ(sharedPixelFormat.colorBits, filled.colorBits);
@@ -173,7 +174,7 @@ void pressEscape() {
 TEST_F(GlWindowTest, EscapeProtocol) {
     DisplayConfig config;
     config.fullscreen = false;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP));
     window.pumpMessages();
 
@@ -191,7 +192,7 @@ TEST_F(GlWindowTest, EscapeProtocol) {
 TEST_F(GlWindowTest, QuitAndEndingDrainedTogetherGiveThree) {
     DisplayConfig config;
     config.fullscreen = false;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP));
     window.pumpMessages();
     pressEscape();
@@ -205,7 +206,7 @@ TEST_F(GlWindowTest, QuitAndEndingDrainedTogetherGiveThree) {
 TEST_F(GlWindowTest, ClosingTheWindowPostsAQuitAndKeepsTheWindow) {
     DisplayConfig config;
     config.fullscreen = false;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP));
     window.pumpMessages();
     SDL_Event close = {};
@@ -221,7 +222,7 @@ TEST_F(GlWindowTest, ClosingTheWindowPostsAQuitAndKeepsTheWindow) {
 TEST_F(GlWindowTest, PostedQuitRequestReachesThePump) {
     DisplayConfig config;
     config.fullscreen = false;
-    GlWindow window;
+    SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP));
     postQuitRequest();
     EXPECT_EQ(window.pumpMessages() & PUMP_QUIT, PUMP_QUIT);
@@ -232,6 +233,7 @@ TEST_F(GlWindowTest, PostedQuitRequestReachesThePump) {
 TEST(Factory, OnlyKindOneMakesAWindow) {
     GlWindow* window = createGlWindow(1);
     ASSERT_NE(window, nullptr);
+    EXPECT_NE(dynamic_cast<SdlGlWindow*>(window), nullptr);
     EXPECT_EQ(window->window, nullptr);
     delete window;
     EXPECT_EQ(createGlWindow(0), nullptr);

@@ -1,49 +1,38 @@
 #include "tests/support/headless_gl.h"
 
-#include <SDL.h>
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
+#include "gfx/fixed_gl_state.h"
+#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
+#include "platform/offscreen_video.h"
 
 namespace {
 
-struct SharedContext {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-};
-
-SharedContext makeSharedContext() {
-    SharedContext shared;
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "headless gl: %s\n", SDL_GetError());
-        return shared;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    shared.window = SDL_CreateWindow("test", 0, 0, HeadlessGl::WIDTH, HeadlessGl::HEIGHT, SDL_WINDOW_OPENGL);
-    if (shared.window != nullptr)
-        shared.context = SDL_GL_CreateContext(shared.window);
-    if (shared.context == nullptr)
-        std::fprintf(stderr, "headless gl: %s\n", SDL_GetError());
-    return shared;
+// The show's own window, windowed on the offscreen driver: its pixel format
+// and its fixed state.
+GlWindow* openSharedWindow() {
+    useOffscreenVideo();
+    GlWindow* window = createGlWindow(STANDARD_KIND);
+    DisplayConfig config;
+    config.fullscreen = false;
+    const AppInfo app{nullptr, "test"};
+    if (window->init(config, app))
+        return window;
+    std::fprintf(stderr, "headless gl: %s\n", lastWindowError());
+    window->shutdown(config, app);
+    delete window;
+    return nullptr;
 }
 
 }  // namespace
 
 HeadlessGl::HeadlessGl() {
-    static const SharedContext shared = makeSharedContext();
-    if (shared.context == nullptr)
+    static const GlWindow* const shared = openSharedWindow();
+    if (shared == nullptr)
         return;
-    SDL_GL_MakeCurrent(shared.window, shared.context);
     setFixedGlState(DisplayConfig{});
     ok_ = true;
 }

@@ -1,9 +1,9 @@
-// A 1024 x 768 OpenGL compatibility context without a display (SDL's
-// offscreen driver on Mesa), with the window layer's fixed state applied,
-// for tests that render and read pixels back. Every HeadlessGl of a process
-// shares one context, made on first use and kept to the end: tearing Mesa
-// down and up again per test costs time and hides leaks from LeakSanitizer
-// behind unloaded libraries.
+// A 1024 x 768 OpenGL context without a display: the show's own window
+// (createGlWindow(1), windowed, on SDL's offscreen driver on Mesa) with its
+// pixel format and fixed state, for tests that render and read pixels back.
+// Every HeadlessGl of a process shares one context, made on first use and
+// kept to the end: tearing Mesa down and up again per test costs time and
+// hides leaks from LeakSanitizer behind unloaded libraries.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,8 @@
 
 class HeadlessGl {
 public:
-    // Makes the shared context current and sets the fixed state again.
+    // Opens the shared window on first use, whose context stays current,
+    // and sets the fixed state again.
     HeadlessGl();
     HeadlessGl(const HeadlessGl&) = delete;
     HeadlessGl& operator=(const HeadlessGl&) = delete;

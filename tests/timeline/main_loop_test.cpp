@@ -15,6 +15,8 @@ public:
     std::deque<uint32_t> bits;
     int swaps = 0;
     int pumps = 0;
+    bool init(DisplayConfig&, const AppInfo&) override { return true; }
+    bool shutdown(DisplayConfig&, const AppInfo&) override { return true; }
     bool swapBuffers() override {
         ++swaps;
         return true;

@@ -1,0 +1,32 @@
+// The window layer over SDL2, on X11, Wayland and SDL's offscreen driver:
+// the GlWindow that createGlWindow(1) gives on Linux.
+//
+// What the rest of the program may rely on, besides platform/gl_window.h:
+//   - Where the display offers the requested mode, fullscreen switches to
+//     it; elsewhere (another size or colour depth, Wayland, a HiDPI
+//     drawable) the window fills the desktop and each frame is presented
+//     scaled into the largest centred rectangle of its shape
+//     (platform/scaled_frame.h). Stage 2 fails only when neither works.
+//   - init() fails at stage 1 when SDL would fall back to a driver without a
+//     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
+//   - Not fullscreen, the window is framed and centred on its display, so the
+//     desktop can move and close it.
+//   - window and deviceContext are the SDL_Window, renderContext the
+//     SDL_GLContext.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/gl_window.h"
+#include "platform/scaled_frame.h"
+
+class SdlGlWindow : public GlWindow {
+public:
+    bool init(DisplayConfig& config, const AppInfo& app) override;
+    uint32_t pumpMessages() override;
+    bool swapBuffers() override;
+    bool shutdown(DisplayConfig& config, const AppInfo& app) override;
+
+private:
+    ScaledFrame scaledFrame_;  // active when frames are presented scaled
+};
