@@ -1,12 +1,11 @@
 #include "app/run_sequence.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
+#include "gfx/gl_subset.h"
 #include "platform/data_folder.h"
 #include "platform/factory_kind.h"
 #include "platform/gl_window.h"
@@ -25,18 +24,6 @@ constexpr const char* NO_SUPPORT_TEXT =
 
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;
-
-const char* const STAGE_NAMES[] = {
-    "",
-    "starting the video system",
-    "switching the display mode",
-    "creating the window",
-    "getting the drawable",
-    "choosing the pixel format",
-    "setting the pixel format",
-    "creating the OpenGL context",
-    "making the OpenGL context current",
-};
 
 bool extensionsPresent() {
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
@@ -67,7 +54,7 @@ bool enterShowData(std::string& triedFolders) { return enterDataFolder(MUSIC_FIL
 
 ShowParts presentationParts() { return ShowParts{createGlWindow, createMusicPlayer, true}; }
 
-ShowRun::ShowRun(const ShowParts& parts) : parts_(parts) {
+ShowRun::ShowRun(const ShowParts& parts) : parts_(parts), status_(EXIT_OK) {
     config_.fullscreen = parts.fullscreen;
     config_.displayIndex = parts.displayIndex;
     app_ = AppInfo{nullptr, WINDOW_TITLE, parts.icon};
@@ -83,7 +70,7 @@ bool ShowRun::start() {
     if (!window_->init(config_, app_)) {
         // What went wrong first, in the user's words; the stage for a bug report.
         std::fprintf(stderr, "%s: cannot open the window: %s (set-up stage %d, %s)\n", parts_.programName,
-                     lastWindowError(), static_cast<int>(config_.status), STAGE_NAMES[config_.status]);
+                     lastWindowError(), static_cast<int>(config_.status), setupStageName(config_.status));
         status_ = EXIT_FAILED;
         state_ = State::STOPPED;
         return false;

@@ -75,7 +75,7 @@ private:
     State state_ = State::CREATED;
     bool windowOpen_ = false;
     bool extensions_ = false;
-    int status_ = 0;
+    int status_;  // the exit status so far
 };
 
 // The whole sequence: start(), step() until the show is over, finish().

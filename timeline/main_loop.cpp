@@ -1,10 +1,9 @@
 #include "timeline/main_loop.h"
 
-#include <GL/gl.h>
-
 #include <initializer_list>
 
 #include "audio/music_player.h"
+#include "gfx/gl_subset.h"
 #include "platform/gl_window.h"
 
 namespace {
