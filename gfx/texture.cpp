@@ -29,11 +29,6 @@ constexpr GLsizei PICTURE_PART_COUNT = 2;  // slots 10 and 11, made by one call
 constexpr GLint TEXTURE_COMPONENTS = 4;
 constexpr uint8_t BYTE_MAX = 255;
 
-// Emboss contrast: grey values are stretched about mid grey, then clamped.
-constexpr float MID_GREY = 128.0f;
-constexpr float STRETCH_MIN = -128.0f;
-constexpr float STRETCH_MAX = 127.0f;
-
 // What a Texture without pixels uploads in every slot it fills.
 constexpr uint32_t STAND_IN_SIZE = 1;
 constexpr uint8_t TRANSPARENT_BLACK[RGBA_BYTES] = {0, 0, 0, 0};
@@ -86,13 +81,8 @@ void uploadPicture(Texture& texture, PictureParts parts) {
 
 void stretchGrey(uint8_t* rgba, size_t count, float contrast) {
     for (size_t i = 0; i < count; ++i, rgba += RGBA_BYTES) {
-        int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
-        float x = (static_cast<float>(grey) - MID_GREY) * contrast;
-        if (x < STRETCH_MIN)
-            x = STRETCH_MIN;
-        if (x > STRETCH_MAX)
-            x = STRETCH_MAX;
-        rgba[0] = rgba[1] = rgba[2] = static_cast<uint8_t>(static_cast<int>(x + MID_GREY));
+        const int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
+        rgba[0] = rgba[1] = rgba[2] = stretchedGrey(grey, contrast);
     }
 }
 

@@ -41,6 +41,21 @@ public:
     uint32_t* names = nullptr;  // TEXTURE_SLOT_COUNT texture names, 0 for none
 };
 
+// The byte makeBumpPair writes for a grey value at a contrast: the grey
+// stretched about mid grey in single precision and clamped, so only greys
+// near the middle keep apart.
+constexpr uint8_t stretchedGrey(int grey, float contrast) {
+    constexpr float MID_GREY = 128.0f;
+    constexpr float STRETCH_MIN = -128.0f;
+    constexpr float STRETCH_MAX = 127.0f;
+    float x = (static_cast<float>(grey) - MID_GREY) * contrast;
+    if (x < STRETCH_MIN)
+        x = STRETCH_MIN;
+    if (x > STRETCH_MAX)
+        x = STRETCH_MAX;
+    return static_cast<uint8_t>(static_cast<int>(x + MID_GREY));
+}
+
 // Kind 1 gives a new Texture; any other kind gives null.
 Texture* createTexture(int kind);
 

@@ -12,10 +12,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "content/show_data.h"
 #include "gfx/texture.h"
 #include "timeline/scene.h"
 
-constexpr int CREDITS_STEPS = 5;
+constexpr int CREDITS_STEPS = CREDITS_LOWER_STRIPS;  // the lower line shows each strip once
 constexpr int CREDITS_UPPER_LAYERS = 32;
 
 struct CreditsLine {
@@ -33,8 +34,8 @@ public:
 
     CreditsLine upperLine{};
     CreditsLine lowerLine{};
-    std::unique_ptr<Texture> lowerTexture;  // "data/credits2.png", names only
-    std::unique_ptr<Texture> upperTexture;  // "data/credits.png", names only
+    std::unique_ptr<Texture> lowerTexture;  // CREDITS_LOWER_PICTURE_FILE, names only
+    std::unique_ptr<Texture> upperTexture;  // CREDITS_UPPER_PICTURE_FILE, names only
 };
 
 // Step of the cycle at a progress, 0 to stepCount - 1 (stepCount > 0); a

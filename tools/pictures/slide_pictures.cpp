@@ -36,10 +36,8 @@ constexpr SlideCopy SLIDES[TEXT_SLIDE_COUNT] = {
 
 // Credits: the upper line shows headings, the lower one names. Over one cycle
 // the show pairs upper strips 0, 0, 1, 1, 2 with lower strips 0 to 4.
-constexpr int HEADING_COUNT = 3;
-constexpr const char* HEADINGS[HEADING_COUNT] = {"CODE", "GRAPHICS", "MUSIC"};
-constexpr int NAME_COUNT = 5;
-constexpr const char* NAMES[NAME_COUNT] = {
+constexpr const char* HEADINGS[CREDITS_UPPER_STRIPS] = {"CODE", "GRAPHICS", "MUSIC"};
+constexpr const char* NAMES[CREDITS_LOWER_STRIPS] = {
     "Halvard Enge", "Sanna Ruokola", "Ines Marvall", "Tobin Aske",
     "Lunhal  \xE2\x80\x94  \xE2\x80\x9C" "Amber Tide\xE2\x80\x9D",
 };
@@ -47,9 +45,9 @@ constexpr const char* NAMES[NAME_COUNT] = {
 // Picture sizes, and the shape of the quad each strip is drawn on (width to
 // height), so that lettering can be stretched to look right on screen.
 constexpr int HEADINGS_SIZE = 256;
-constexpr float HEADING_QUAD_ASPECT = 0.8f / 0.2f;
+constexpr float HEADING_QUAD_ASPECT = CREDITS_UPPER_HALF_WIDTH / CREDITS_UPPER_HALF_HEIGHT;
 constexpr int NAMES_SIZE = 512;
-constexpr float NAME_QUAD_ASPECT = 2.0f / 0.4f;
+constexpr float NAME_QUAD_ASPECT = CREDITS_LOWER_HALF_WIDTH / CREDITS_LOWER_HALF_HEIGHT;
 
 // Where the lettering sits inside a strip, as fractions of the strip height.
 // The lower line's quad runs off the bottom of the screen below about 0.68 of
@@ -159,11 +157,11 @@ Canvas drawTextSlide(const Lettering& lettering, int index) {
 }
 
 Canvas drawCreditsHeadings(const Lettering& lettering) {
-    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, HEADING_COUNT, TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f},
+    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, CREDITS_UPPER_STRIPS, TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f},
                       HEADING_QUAD_ASPECT, HEADING_BASELINE, HEADING_CAP, AMBER_PALE, AMBER * 0.25f);
 }
 
 Canvas drawCreditsNames(const Lettering& lettering) {
-    return drawStrips(lettering, NAMES_SIZE, NAMES, NAME_COUNT, TextStyle{Typeface::SANS, 1.0f, 0.02f},
+    return drawStrips(lettering, NAMES_SIZE, NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
                       NAME_QUAD_ASPECT, NAME_BASELINE, NAME_CAP, INK_WARM, TEAL * 0.12f);
 }
