@@ -41,11 +41,17 @@ void defineImage(GLuint name, GLint filter, uint32_t width, uint32_t height, con
                  static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
 }
 
+// Every name a Texture gives back goes through here.
+void deleteName(uint32_t* names, int slot) {
+    if (names[slot] != 0)
+        glDeleteTextures(1, &names[slot]);
+    names[slot] = 0;
+}
+
 // A fresh name in the slot, with one image; a name the slot held is deleted
 // first rather than leaked.
 void fillSlot(uint32_t* names, int slot, uint32_t width, uint32_t height, const uint8_t* data) {
-    if (names[slot] != 0)
-        glDeleteTextures(1, &names[slot]);
+    deleteName(names, slot);
     glGenTextures(1, &names[slot]);
     defineImage(names[slot], GL_LINEAR, width, height, data);
 }
@@ -93,8 +99,12 @@ void invert(uint8_t* bytes, size_t count) {
 
 }  // namespace
 
+Texture::~Texture() {
+    release();
+}
+
 void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
-    freePixels();
+    release();
     DecodedPng picture;
     std::string reason;
     if (!decodePng(path, alphaFromBrightness, picture, reason)) {
@@ -120,8 +130,7 @@ void Texture::deleteGlTextures() {
         return;
     for (int slot : {TEXTURE_SLOT_PICTURE, TEXTURE_SLOT_PICTURE_LOWER, TEXTURE_SLOT_BUMP,
                      TEXTURE_SLOT_BUMP_INVERTED})
-        if (names[slot] != 0)
-            glDeleteTextures(1, &names[slot]);
+        deleteName(names, slot);
     delete[] names;
     names = nullptr;
 }
@@ -129,6 +138,11 @@ void Texture::deleteGlTextures() {
 void Texture::freePixels() {
     delete[] pixels;
     pixels = nullptr;
+}
+
+void Texture::release() {
+    deleteGlTextures();
+    freePixels();
 }
 
 // Keeps its place among the operations; nothing calls it.

@@ -17,18 +17,28 @@ public:
     Texture() = default;
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
-    virtual ~Texture() = default;
+    // Releases what its owner has not (release).
+    virtual ~Texture();
 
-    // Decodes the file into pixels; alphaFromBrightness bit 0 derives alpha
-    // from brightness for pictures without their own. A file that cannot be
-    // read leaves no pixels and says why in one line on stderr, under the
+    // Decodes the file into pixels, in place of any earlier picture and its
+    // names (release); alphaFromBrightness bit 0 derives alpha from
+    // brightness for pictures without their own. A file that cannot be read
+    // leaves no pixels and says why in one line on stderr, under the
     // program's name and with the file's full path.
     virtual void loadPng(const char* path, int32_t alphaFromBrightness);
     virtual void upload();
     virtual void deleteGlTextures();
     virtual void freePixels();
+    // Makes the emboss pair of slots 1 and 2 out of the pixels, and consumes
+    // them: afterwards they hold slot 2's inverted grey image, not the
+    // picture, which only slot 10 (uploaded before) still shows.
     virtual void makeBumpPair(float contrast);
     virtual void bind(int32_t slot);
+
+    // Deletes the texture names (deleteGlTextures) and frees the pixels
+    // (freePixels), whichever are left: the one way a Texture gives back what
+    // it owns. Names need the context they were made in to be current.
+    void release();
 
     // Kept for the interface; nothing in the program calls it.
     virtual void prepare(int32_t value);  // does nothing
