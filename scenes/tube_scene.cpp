@@ -113,6 +113,7 @@ protected:
             const int32_t first = row * TUBE_COLUMNS;
             const float y = baseVertices[first * BASE_FLOATS + Y];
             const double theta = std::sin(TWIST_WAVE_NUMBER * y + phase) + spin;
+            // sin rounded to float, cos not: the frames are defined so, and a last-place slip moves pixels.
             const double sinTheta = static_cast<float>(std::sin(theta));
             const double cosTheta = std::cos(theta);
             for (int32_t n = first; n < first + TUBE_COLUMNS; ++n) {
