@@ -11,8 +11,25 @@
 
 namespace {
 
-constexpr CreditsLine UPPER_LINE = {CREDITS_UPPER_STRIPS, {0, 0, 1, 1, 2}, {-0.65f, -0.95f, -3.0f}, 0.0f};
-constexpr CreditsLine LOWER_LINE = {CREDITS_LOWER_STRIPS, {0, 1, 2, 3, 4}, {-0.65f, -1.17f, -3.0f}, 0.0f};
+// The lines are built in constexpr functions that set each field by name,
+// so a reordered field cannot rewire them. stripHeight is worked out at init.
+constexpr CreditsLine makeUpperLine() {
+    CreditsLine line;
+    line.stripCount = CREDITS_UPPER_STRIPS;
+    line.stripOfStep = {0, 0, 1, 1, 2};
+    line.position = {-0.65f, -0.95f, -3.0f};
+    return line;
+}
+constexpr CreditsLine UPPER_LINE = makeUpperLine();
+
+constexpr CreditsLine makeLowerLine() {
+    CreditsLine line;
+    line.stripCount = CREDITS_LOWER_STRIPS;
+    line.stripOfStep = {0, 1, 2, 3, 4};
+    line.position = {-0.65f, -1.17f, -3.0f};
+    return line;
+}
+constexpr CreditsLine LOWER_LINE = makeLowerLine();
 
 // The exponent is a float constant widened to double; being small, it keeps
 // the layers together except near the middle of a step.

@@ -9,6 +9,7 @@
 // writes are not touched (the lines at z = -3 lie in front of the background).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -20,10 +21,10 @@ constexpr int CREDITS_STEPS = CREDITS_LOWER_STRIPS;  // the lower line shows eac
 constexpr int CREDITS_UPPER_LAYERS = 32;
 
 struct CreditsLine {
-    int32_t stripCount;                 // equal horizontal strips of the picture
-    int32_t stripOfStep[CREDITS_STEPS]; // strip shown in each step, 0 at the top
-    float position[3];                  // translation of the line's quads
-    float stripHeight;                  // 1 / stripCount, in texture rows
+    int32_t stripCount = 0;                               // equal horizontal strips of the picture
+    std::array<int32_t, CREDITS_STEPS> stripOfStep = {};  // strip shown in each step, 0 at the top
+    std::array<float, 3> position = {};                   // translation of the line's quads
+    float stripHeight = 0.0f;                             // 1 / stripCount, in texture rows
 };
 
 class CreditsScene : public Scene {
