@@ -85,6 +85,7 @@ class TubeScene : public BumpMeshScene {
 public:
     TubeScene() : BumpMeshScene(TUBE_KIND) {}
 
+protected:
     void buildMesh() override {
         vertices.assign(TUBE_VERTICES, MeshVertex{});
         baseVertices.assign(size_t{TUBE_VERTICES} * BASE_FLOATS, 0.0f);
@@ -102,7 +103,6 @@ public:
         }
     }
 
-protected:
     // A turn of every vertex by theta about the y axis. theta depends on y
     // alone and every row of a wall shares one y, so it is worked out once
     // per row.
