@@ -19,7 +19,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
 	libx11-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri \
 	libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-	ffmpeg xvfb xdotool x11-utils x11-xserver-utils xfonts-base \
+	ffmpeg xvfb xauth xdotool x11-utils x11-xserver-utils xfonts-base \
 	desktop-file-utils groff-base
 
 .PHONY: all deps build run test bench install clean

@@ -6,6 +6,7 @@
 
 #include "app/run_sequence.h"
 #include "app/show_options.h"
+#include "content/show_data.h"
 #include "gfx/texture.h"
 #include "platform/factory_kind.h"
 #include "platform/gl_window.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-constexpr const char* WINDOW_ICON_FILE = "data/icon.png";
 constexpr int32_t ALPHA_FROM_FILE = 0;
 
 }  // namespace

@@ -8,14 +8,13 @@
 #include <string>
 
 #include "audio/music_player.h"
+#include "content/show_data.h"
 #include "platform/gl_window.h"
 #include "timeline/main_loop.h"
 
 // The tag of the show's messages on stderr.
 constexpr const char* SHOW_PROGRAM_NAME = "pelmira15";
 
-// The show's music; the folder whose data/ holds it holds the pictures too.
-constexpr const char* MUSIC_FILE = "data/lunhal-amber_tide.mp3";
 
 // Makes the folder that holds the show's data the working directory, looking
 // where a user may have started the program from (see platform/data_folder.h);

@@ -1,25 +1,29 @@
 // The cost of presenting the frame scaled: the show's own frames from the
 // middle of the show (a mesh in its band, the background, text and credits)
-// drawn under X at 1024 x 768, where the display mode is switched, and at
-// 1920 x 1080, where the frame is drawn offscreen and scaled at the swap.
-// Each frame is timed from one finished swap to the next, split into drawing
-// and presenting (the copy and the swap, glFinish before and after), on the
-// same machine in the same run. The scaled path also runs on the 1024 x 768
-// screen (a 16-bit mode asked for, which it lacks), where only the offscreen
-// frame and its copy differ from the mode path.
+// drawn under X, timed from one finished swap to the next and split into
+// drawing and presenting (the copy and the swap, glFinish before and after).
+//
+//   present_bench COLOR_BITS NAME
+//
+// runs once on the X display of DISPLAY and prints one line under NAME. On a
+// 1024 x 768 screen with 32 bits the display mode is switched; with 16 bits
+// (a mode the screen lacks), or on a larger screen, the frame is drawn
+// offscreen and scaled at the swap. make bench runs it under xvfb-run on
+// each screen, the mode path first and last, so that a drift of the machine
+// shows.
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "audio/music_player.h"
 #include "platform/sdl_gl_window.h"
 #include "scenes/scene_kinds.h"
-#include "tests/support/xvfb_server.h"
+#include "timeline/main_loop.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -86,14 +90,9 @@ struct Figures {
     double frameMs = 0, presentMs = 0;
 };
 
-bool timeFrames(const XScreen& screen, uint8_t colorBits, Figures& figures) {
-    XvfbServer x(screen);
-    if (!x.started())
-        return false;
-    setenv("DISPLAY", x.env().substr(sizeof "DISPLAY=" - 1).c_str(), 1);
+bool timeFrames(uint8_t colorBits, Figures& figures) {
+    // The real display, whatever a test environment asked for.
     unsetenv("SDL_VIDEODRIVER");
-    // Each run starts from the state a process starts with.
-    resetProcessState();
     DisplayConfig config;
     config.colorBits = colorBits;
     const AppInfo app{nullptr, "present_bench"};
@@ -112,32 +111,23 @@ bool timeFrames(const XScreen& screen, uint8_t colorBits, Figures& figures) {
     return true;
 }
 
-struct Run {
-    const char* name;
-    XScreen screen;
-    uint8_t colorBits;
-};
-
-constexpr uint8_t MODE_BITS = 32;
-constexpr uint8_t MISSING_MODE_BITS = 16;
-
 }  // namespace
 
-int main() {
-    // The mode path runs first and last, so a drift of the machine shows.
-    const Run runs[] = {
-        {"mode path, 1024x768 screen", {1024, 768, 24}, MODE_BITS},
-        {"scaled path, 1024x768 screen", {1024, 768, 24}, MISSING_MODE_BITS},
-        {"scaled path, 1920x1080 screen", {1920, 1080, 24}, MODE_BITS},
-        {"mode path, 1024x768 again", {1024, 768, 24}, MODE_BITS},
-    };
-    std::printf("present_bench: medians of %d frames from %u ms of music\n", TIMED_FRAMES, FIRST_MS);
-    for (const Run& run : runs) {
-        Figures figures;
-        if (!timeFrames(run.screen, run.colorBits, figures))
-            return 1;
-        std::printf("  %-31s frame %6.2f ms, of which presenting %5.2f ms\n", run.name, figures.frameMs,
-                    figures.presentMs);
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: present_bench COLOR_BITS NAME\n");
+        return 2;
     }
+    if (std::getenv("DISPLAY") == nullptr) {
+        std::fprintf(stderr, "present_bench: no X display; run it under xvfb-run, as make bench does\n");
+        return 1;
+    }
+    const int colorBits = std::atoi(argv[1]);
+    Figures figures;
+    if (colorBits <= 0 || !timeFrames(static_cast<uint8_t>(colorBits), figures))
+        return 1;
+    std::printf("present_bench: %-31s frame %6.2f ms, of which presenting %5.2f ms"
+                " (medians of %d frames from %u ms of music)\n",
+                argv[2], figures.frameMs, figures.presentMs, TIMED_FRAMES, FIRST_MS);
     return 0;
 }

@@ -29,11 +29,6 @@ constexpr GLsizei PICTURE_PART_COUNT = 2;  // slots 10 and 11, made by one call
 constexpr GLint TEXTURE_COMPONENTS = 4;
 constexpr uint8_t BYTE_MAX = 255;
 
-// Emboss contrast: grey values are stretched about mid grey, then clamped.
-constexpr float MID_GREY = 128.0f;
-constexpr float STRETCH_MIN = -128.0f;
-constexpr float STRETCH_MAX = 127.0f;
-
 // What a Texture without pixels uploads in every slot it fills.
 constexpr uint32_t STAND_IN_SIZE = 1;
 constexpr uint8_t TRANSPARENT_BLACK[RGBA_BYTES] = {0, 0, 0, 0};
@@ -46,11 +41,17 @@ void defineImage(GLuint name, GLint filter, uint32_t width, uint32_t height, con
                  static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
 }
 
+// Every name a Texture gives back goes through here.
+void deleteName(uint32_t* names, int slot) {
+    if (names[slot] != 0)
+        glDeleteTextures(1, &names[slot]);
+    names[slot] = 0;
+}
+
 // A fresh name in the slot, with one image; a name the slot held is deleted
 // first rather than leaked.
 void fillSlot(uint32_t* names, int slot, uint32_t width, uint32_t height, const uint8_t* data) {
-    if (names[slot] != 0)
-        glDeleteTextures(1, &names[slot]);
+    deleteName(names, slot);
     glGenTextures(1, &names[slot]);
     defineImage(names[slot], GL_LINEAR, width, height, data);
 }
@@ -86,13 +87,8 @@ void uploadPicture(Texture& texture, PictureParts parts) {
 
 void stretchGrey(uint8_t* rgba, size_t count, float contrast) {
     for (size_t i = 0; i < count; ++i, rgba += RGBA_BYTES) {
-        int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
-        float x = (static_cast<float>(grey) - MID_GREY) * contrast;
-        if (x < STRETCH_MIN)
-            x = STRETCH_MIN;
-        if (x > STRETCH_MAX)
-            x = STRETCH_MAX;
-        rgba[0] = rgba[1] = rgba[2] = static_cast<uint8_t>(static_cast<int>(x + MID_GREY));
+        const int grey = (rgba[0] + rgba[1] + rgba[2]) / 3;
+        rgba[0] = rgba[1] = rgba[2] = stretchedGrey(grey, contrast);
     }
 }
 
@@ -103,8 +99,12 @@ void invert(uint8_t* bytes, size_t count) {
 
 }  // namespace
 
+Texture::~Texture() {
+    release();
+}
+
 void Texture::loadPng(const char* path, int32_t alphaFromBrightness) {
-    freePixels();
+    release();
     DecodedPng picture;
     std::string reason;
     if (!decodePng(path, alphaFromBrightness, picture, reason)) {
@@ -130,8 +130,7 @@ void Texture::deleteGlTextures() {
         return;
     for (int slot : {TEXTURE_SLOT_PICTURE, TEXTURE_SLOT_PICTURE_LOWER, TEXTURE_SLOT_BUMP,
                      TEXTURE_SLOT_BUMP_INVERTED})
-        if (names[slot] != 0)
-            glDeleteTextures(1, &names[slot]);
+        deleteName(names, slot);
     delete[] names;
     names = nullptr;
 }
@@ -139,6 +138,11 @@ void Texture::deleteGlTextures() {
 void Texture::freePixels() {
     delete[] pixels;
     pixels = nullptr;
+}
+
+void Texture::release() {
+    deleteGlTextures();
+    freePixels();
 }
 
 // Keeps its place among the operations; nothing calls it.

@@ -2,13 +2,11 @@
 
 #include <cmath>
 
+#include "content/show_data.h"
 #include "platform/frame_size.h"
 #include "scenes/picture_texture.h"
 
 namespace {
-
-const char* const BUMP_TEXTURE_FILE = "data/texture_bump.png";
-constexpr float BUMP_CONTRAST = 3.5f;
 
 constexpr int MATRIX_FLOATS = 16;
 
@@ -21,11 +19,11 @@ constexpr double SLIDE_DEPTH = 1.5;
 constexpr double SLIDE_MIDDLE = 0.5;
 constexpr double SLIDE_STEEPNESS = 32.0;
 
-// The letterbox band: the frame's whole width, 512 rows in its middle.
+// The letterbox band, its lower edge in OpenGL's rows from the bottom.
 constexpr GLsizei BAND_WIDTH = FRAME_WIDTH;
-constexpr GLsizei BAND_HEIGHT = 512;
+constexpr GLsizei BAND_HEIGHT = LETTERBOX_BAND_HEIGHT;
 constexpr GLint BAND_X = 0;
-constexpr GLint BAND_Y = (FRAME_HEIGHT - BAND_HEIGHT) / 2;
+constexpr GLint BAND_Y = FRAME_HEIGHT - LETTERBOX_BAND_TOP - LETTERBOX_BAND_HEIGHT;
 
 constexpr double EMBOSS_SCALE = 0.01f;  // the single-precision constant, widened
 
@@ -142,8 +140,8 @@ void cellCorners(const MeshFace& face, int32_t columns, int32_t row, int32_t col
 void BumpMeshScene::init() {
     objectMatrix.reset(new float[MATRIX_FLOATS]());
     lightMatrix.reset(new float[MATRIX_FLOATS]());
-    texture = loadPictureTexture(BUMP_TEXTURE_FILE);
-    texture->makeBumpPair(BUMP_CONTRAST);
+    texture = loadPictureTexture(BUMP_HEIGHT_MAP_FILE);
+    texture->makeBumpPair(EMBOSS_CONTRAST);
     buildMesh();
     glMultiTexCoord2fARB =
         reinterpret_cast<PFNGLMULTITEXCOORD2FARBPROC>(glProcAddress("glMultiTexCoord2fARB"));

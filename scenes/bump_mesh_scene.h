@@ -126,14 +126,6 @@ public:
     void render(float progress, float step) override;
     void destroy() override;
 
-    // Allocates both arrays and fills baseVertices.
-    virtual void buildMesh() = 0;
-    // lightPos = the point of the light's path at phase u.
-    void updateLight(float u);
-    // Light into object space, new positions, normals and emboss offsets.
-    void deformMesh(float u);
-    void drawPasses();
-
     const BumpMeshKind& kind() const { return kind_; }
 
     std::vector<MeshVertex> vertices;
@@ -150,10 +142,21 @@ public:
     PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
 
 protected:
+    // Allocates both arrays and fills baseVertices.
+    virtual void buildMesh() = 0;
     // Writes the positions of every record of vertices from baseVertices.
     virtual void movePositions(float u) = 0;
 
 private:
+    // The benchmark times the deformation alone through it
+    // (scenes/bump_mesh_probe.h).
+    friend struct BumpMeshProbe;
+
+    // lightPos = the point of the light's path at phase u.
+    void updateLight(float u);
+    // Light into object space, new positions, normals and emboss offsets.
+    void deformMesh(float u);
+    void drawPasses();
     void shadeFace(const MeshFace& face);
     void sendEmbossPass(const float facing[3]);
     void sendColourPass();

@@ -11,17 +11,25 @@
 
 namespace {
 
-constexpr const char* LOWER_PICTURE = "data/credits2.png";
-constexpr const char* UPPER_PICTURE = "data/credits.png";
+// The lines are built in constexpr functions that set each field by name,
+// so a reordered field cannot rewire them. stripHeight is worked out at init.
+constexpr CreditsLine makeUpperLine() {
+    CreditsLine line;
+    line.stripCount = CREDITS_UPPER_STRIPS;
+    line.stripOfStep = {0, 0, 1, 1, 2};
+    line.position = {-0.65f, -0.95f, -3.0f};
+    return line;
+}
+constexpr CreditsLine UPPER_LINE = makeUpperLine();
 
-constexpr CreditsLine UPPER_LINE = {3, {0, 0, 1, 1, 2}, {-0.65f, -0.95f, -3.0f}, 0.0f};
-constexpr CreditsLine LOWER_LINE = {5, {0, 1, 2, 3, 4}, {-0.65f, -1.17f, -3.0f}, 0.0f};
-
-// Half extents of the lines' quads before translation.
-constexpr float LOWER_HALF_WIDTH = 1.0f;
-constexpr float LOWER_HALF_HEIGHT = 0.2f;
-constexpr float UPPER_HALF_WIDTH = 0.4f;
-constexpr float UPPER_HALF_HEIGHT = 0.1f;
+constexpr CreditsLine makeLowerLine() {
+    CreditsLine line;
+    line.stripCount = CREDITS_LOWER_STRIPS;
+    line.stripOfStep = {0, 1, 2, 3, 4};
+    line.position = {-0.65f, -1.17f, -3.0f};
+    return line;
+}
+constexpr CreditsLine LOWER_LINE = makeLowerLine();
 
 // The exponent is a float constant widened to double; being small, it keeps
 // the layers together except near the middle of a step.
@@ -81,8 +89,8 @@ void CreditsScene::init() {
     lowerLine = LOWER_LINE;
     withStripHeight(upperLine);
     withStripHeight(lowerLine);
-    lowerTexture = loadPictureTexture(LOWER_PICTURE);
-    upperTexture = loadPictureTexture(UPPER_PICTURE);
+    lowerTexture = loadPictureTexture(CREDITS_LOWER_PICTURE_FILE);
+    upperTexture = loadPictureTexture(CREDITS_UPPER_PICTURE_FILE);
     // Only the texture names are needed from here on.
     lowerTexture->freePixels();
     upperTexture->freePixels();
@@ -101,7 +109,7 @@ void CreditsScene::render(float progress, float) {
     lowerTexture->bind(TEXTURE_SLOT_PICTURE);
     translateTo(lowerLine);
     glBegin(GL_QUADS);
-    emitStrip(-LOWER_HALF_WIDTH, LOWER_HALF_WIDTH, LOWER_HALF_HEIGHT, tLower,
+    emitStrip(-CREDITS_LOWER_HALF_WIDTH, CREDITS_LOWER_HALF_WIDTH, CREDITS_LOWER_HALF_HEIGHT, tLower,
               lowerLine.stripHeight);
     glEnd();
 
@@ -112,7 +120,7 @@ void CreditsScene::render(float progress, float) {
         const float spread = static_cast<float>(i) * pulse.w;
         glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<float>(i) * pulse.a));
         glBegin(GL_QUADS);
-        emitStrip(spread - UPPER_HALF_WIDTH, UPPER_HALF_WIDTH - spread, UPPER_HALF_HEIGHT,
+        emitStrip(spread - CREDITS_UPPER_HALF_WIDTH, CREDITS_UPPER_HALF_WIDTH - spread, CREDITS_UPPER_HALF_HEIGHT,
                   tUpper, upperLine.stripHeight);
         glEnd();
     }

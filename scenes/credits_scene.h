@@ -9,20 +9,22 @@
 // writes are not touched (the lines at z = -3 lie in front of the background).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
+#include "content/show_data.h"
 #include "gfx/texture.h"
 #include "timeline/scene.h"
 
-constexpr int CREDITS_STEPS = 5;
+constexpr int CREDITS_STEPS = CREDITS_LOWER_STRIPS;  // the lower line shows each strip once
 constexpr int CREDITS_UPPER_LAYERS = 32;
 
 struct CreditsLine {
-    int32_t stripCount;                 // equal horizontal strips of the picture
-    int32_t stripOfStep[CREDITS_STEPS]; // strip shown in each step, 0 at the top
-    float position[3];                  // translation of the line's quads
-    float stripHeight;                  // 1 / stripCount, in texture rows
+    int32_t stripCount = 0;                               // equal horizontal strips of the picture
+    std::array<int32_t, CREDITS_STEPS> stripOfStep = {};  // strip shown in each step, 0 at the top
+    std::array<float, 3> position = {};                   // translation of the line's quads
+    float stripHeight = 0.0f;                             // 1 / stripCount, in texture rows
 };
 
 class CreditsScene : public Scene {
@@ -33,8 +35,8 @@ public:
 
     CreditsLine upperLine{};
     CreditsLine lowerLine{};
-    std::unique_ptr<Texture> lowerTexture;  // "data/credits2.png", names only
-    std::unique_ptr<Texture> upperTexture;  // "data/credits.png", names only
+    std::unique_ptr<Texture> lowerTexture;  // CREDITS_LOWER_PICTURE_FILE, names only
+    std::unique_ptr<Texture> upperTexture;  // CREDITS_UPPER_PICTURE_FILE, names only
 };
 
 // Step of the cycle at a progress, 0 to stepCount - 1 (stepCount > 0); a

@@ -4,16 +4,13 @@
 
 #include <cmath>
 
+#include "content/show_data.h"
 #include "scenes/picture_texture.h"
 #include "scenes/scene_kinds.h"
 #include "scenes/screen_quad.h"
 #include "timeline/ending.h"
 
 namespace {
-
-constexpr const char* BACKGROUND_PICTURE = "data/orvek_new.png";
-constexpr const char* TITLE_PICTURE = "data/pelmira.png";
-constexpr const char* LOGO_PICTURE = "data/drosk_logo.png";
 
 // Fade tents: peak - |p - FADE_CENTRE| x slope, evaluated in double.
 constexpr float FADE_CENTRE = 0.5f;
@@ -98,7 +95,7 @@ void PictureScene::destroy() {
 }
 
 void BackgroundScene::init() {
-    texture = loadScreenPicture(BACKGROUND_PICTURE);
+    texture = loadScreenPicture(BACKGROUND_PICTURE_FILE);
 }
 
 // Opaque because blending is off; with the depth test on it lands behind
@@ -115,7 +112,7 @@ void BackgroundScene::render(float, float) {
 }
 
 void TitleScene::init() {
-    texture = loadScreenPicture(TITLE_PICTURE);
+    texture = loadScreenPicture(TITLE_PICTURE_FILE);
 }
 
 void TitleScene::render(float progress, float) {
@@ -129,7 +126,7 @@ void TitleScene::render(float progress, float) {
     endFadedPicture();
 }
 
-void LogoScene::init() { texture = loadScreenPicture(LOGO_PICTURE); }
+void LogoScene::init() { texture = loadScreenPicture(LOGO_PICTURE_FILE); }
 
 void LogoScene::render(float progress, float) {
     beginFadedPicture(logoFadeAlpha(progress));

@@ -71,6 +71,12 @@ class SphereScene : public BumpMeshScene {
 public:
     SphereScene() : BumpMeshScene(SPHERE_KIND) {}
 
+    void destroy() override {
+        BumpMeshScene::destroy();
+        ripples_ = {};
+    }
+
+protected:
     void buildMesh() override {
         vertices.assign(SPHERE_VERTICES, MeshVertex{});
         baseVertices.assign(size_t{SPHERE_VERTICES} * BASE_FLOATS, 0.0f);
@@ -100,12 +106,6 @@ public:
         buildRipples();
     }
 
-    void destroy() override {
-        BumpMeshScene::destroy();
-        ripples_ = {};
-    }
-
-protected:
     // sin(10a + w) = sin(10a) cos(w) + cos(10a) sin(w): the per-vertex terms
     // are fixed, so a frame needs one sine and one cosine instead of three
     // sines per vertex, and agrees with the direct sum to far below the

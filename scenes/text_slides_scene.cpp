@@ -3,15 +3,11 @@
 #include "gfx/gl_subset.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "scenes/picture_texture.h"
 #include "scenes/scene_kinds.h"
 
 namespace {
-
-constexpr const char* SLIDE_FILE_PATTERN = "data/text%u.png";
-constexpr size_t SLIDE_PATH_CAPACITY = 32;
 
 // a = peak - |f - centre| x slope over the slide's own time f, then held at 1.
 constexpr double SLIDE_FADE_PEAK = 2.0;
@@ -54,11 +50,8 @@ TextSlideFrame textSlideAt(float progress) {
 }
 
 void TextSlidesScene::init() {
-    for (unsigned n = 1; n <= TEXT_SLIDE_COUNT; ++n) {
-        char path[SLIDE_PATH_CAPACITY];
-        std::snprintf(path, sizeof path, SLIDE_FILE_PATTERN, n);
-        slides[n - 1] = loadPictureTexture(path);
-    }
+    for (int k = 0; k < TEXT_SLIDE_COUNT; ++k)
+        slides[k] = loadPictureTexture(textSlideFile(k).c_str());
 }
 
 void TextSlidesScene::render(float progress, float) {

@@ -10,10 +10,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "content/show_data.h"
 #include "gfx/texture.h"
 #include "timeline/scene.h"
-
-constexpr int TEXT_SLIDE_COUNT = 9;
 
 class TextSlidesScene : public Scene {
 public:
@@ -21,7 +20,7 @@ public:
     void render(float progress, float step) override;
     void destroy() override;
 
-    // Entry k holds "data/text<k+1>.png".
+    // Entry k holds the picture textSlideFile(k).
     std::array<std::unique_ptr<Texture>, TEXT_SLIDE_COUNT> slides;
 };
 

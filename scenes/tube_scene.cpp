@@ -85,6 +85,7 @@ class TubeScene : public BumpMeshScene {
 public:
     TubeScene() : BumpMeshScene(TUBE_KIND) {}
 
+protected:
     void buildMesh() override {
         vertices.assign(TUBE_VERTICES, MeshVertex{});
         baseVertices.assign(size_t{TUBE_VERTICES} * BASE_FLOATS, 0.0f);
@@ -102,7 +103,6 @@ public:
         }
     }
 
-protected:
     // A turn of every vertex by theta about the y axis. theta depends on y
     // alone and every row of a wall shares one y, so it is worked out once
     // per row.
@@ -113,6 +113,7 @@ protected:
             const int32_t first = row * TUBE_COLUMNS;
             const float y = baseVertices[first * BASE_FLOATS + Y];
             const double theta = std::sin(TWIST_WAVE_NUMBER * y + phase) + spin;
+            // sin rounded to float, cos not: the frames are defined so, and a last-place slip moves pixels.
             const double sinTheta = static_cast<float>(std::sin(theta));
             const double cosTheta = std::cos(theta);
             for (int32_t n = first; n < first + TUBE_COLUMNS; ++n) {

@@ -110,6 +110,28 @@ TEST_F(TextureUpload, UploadingAgainReplacesTheNames) {
     EXPECT_TRUE(glIsTexture(texture->names[TEXTURE_SLOT_PICTURE]));
 }
 
+// Whatever its owner leaves undone, a Texture gives its names back when it
+// loads another picture and when it is deleted.
+TEST_F(TextureUpload, LoadingAgainAndDeletingGiveTheNamesBack) {
+    Texture* texture = loadPattern(4, 768).release();
+    texture->upload();
+    texture->makeBumpPair(3.5f);
+    std::vector<GLuint> made;
+    for (int slot : {TEXTURE_SLOT_PICTURE, TEXTURE_SLOT_PICTURE_LOWER, TEXTURE_SLOT_BUMP,
+                     TEXTURE_SLOT_BUMP_INVERTED})
+        made.push_back(texture->names[slot]);
+    texture->loadPng(dir.file("pattern.png").c_str(), 1);
+    EXPECT_EQ(texture->names, nullptr);
+    for (GLuint name : made)
+        EXPECT_FALSE(glIsTexture(name)) << name;
+
+    texture->upload();
+    const GLuint name = texture->names[TEXTURE_SLOT_PICTURE];
+    ASSERT_TRUE(glIsTexture(name));
+    delete texture;
+    EXPECT_FALSE(glIsTexture(name));
+}
+
 // A picture that failed to load still gets every slot its owner binds, each a
 // 1 x 1 image that adds nothing to the frame.
 TEST_F(TextureUpload, FailedLoadGetsInvisibleStandIns) {

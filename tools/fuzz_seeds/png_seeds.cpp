@@ -6,18 +6,48 @@
 #include <string>
 
 #include "tests/gfx/png_fixture.h"
+#include "tools/named_fields.h"
 
 namespace {
 
 struct Seed {
-    int colorType;
-    int bitDepth;
-    int channels;
+    int colorType = 0;
+    int bitDepth = 8;
+    int channels = 1;
+
+    constexpr Seed withBitDepth(int bits) const { return withField(*this, &Seed::bitDepth, bits); }
+    constexpr Seed withChannels(int count) const { return withField(*this, &Seed::channels, count); }
 };
 
+constexpr Seed seedOfColourType(int colorType) {
+    Seed seed;
+    seed.colorType = colorType;
+    return seed;
+}
+
+// Grey, RGB, palette, grey with alpha, RGBA, with the samples a pixel has.
+constexpr Seed GREY_SEED = seedOfColourType(0).withChannels(1);
+constexpr Seed RGB_SEED = seedOfColourType(2).withChannels(3);
+constexpr Seed PALETTE_SEED = seedOfColourType(3).withChannels(1);
+constexpr Seed GREY_ALPHA_SEED = seedOfColourType(4).withChannels(2);
+constexpr Seed RGBA_SEED = seedOfColourType(6).withChannels(4);
+
 constexpr Seed SEEDS[] = {
-    {0, 1, 1}, {0, 2, 1}, {0, 4, 1}, {0, 8, 1}, {0, 16, 1}, {2, 8, 3}, {2, 16, 3}, {3, 1, 1},
-    {3, 2, 1}, {3, 4, 1}, {3, 8, 1}, {4, 8, 2}, {4, 16, 2}, {6, 8, 4}, {6, 16, 4},
+    GREY_SEED.withBitDepth(1),
+    GREY_SEED.withBitDepth(2),
+    GREY_SEED.withBitDepth(4),
+    GREY_SEED.withBitDepth(8),
+    GREY_SEED.withBitDepth(16),
+    RGB_SEED.withBitDepth(8),
+    RGB_SEED.withBitDepth(16),
+    PALETTE_SEED.withBitDepth(1),
+    PALETTE_SEED.withBitDepth(2),
+    PALETTE_SEED.withBitDepth(4),
+    PALETTE_SEED.withBitDepth(8),
+    GREY_ALPHA_SEED.withBitDepth(8),
+    GREY_ALPHA_SEED.withBitDepth(16),
+    RGBA_SEED.withBitDepth(8),
+    RGBA_SEED.withBitDepth(16),
 };
 constexpr uint32_t WIDTH = 9;
 constexpr uint32_t HEIGHT = 5;

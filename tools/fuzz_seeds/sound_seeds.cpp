@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/named_fields.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -43,19 +45,29 @@ constexpr uint32_t NOISE_SEED = 0x5eed1234;
 constexpr size_t FLIPS = 24;
 
 struct Tone {
-    const char* name;
-    int rate;
-    int channels;
-    int kbps;
+    const char* name = "";
+    int rate = 0;
+    int channels = 0;
+    int kbps = 0;
+
+    constexpr Tone withRate(int hz) const { return withField(*this, &Tone::rate, hz); }
+    constexpr Tone withChannels(int count) const { return withField(*this, &Tone::channels, count); }
+    constexpr Tone withKbps(int value) const { return withField(*this, &Tone::kbps, value); }
 };
+
+constexpr Tone toneFile(const char* name) {
+    Tone tone;
+    tone.name = name;
+    return tone;
+}
 
 // Rates and layouts beyond the show's own 44.1 kHz stereo: MPEG-1, -2 and
 // -2.5 frames, mono, the lowest bit rate.
 constexpr Tone TONES[] = {
-    {"tone-48k-stereo.mp3", 48000, 2, 128},
-    {"tone-44k-mono.mp3", 44100, 1, 64},
-    {"tone-22k-stereo.mp3", 22050, 2, 32},
-    {"tone-8k-mono.mp3", 8000, 1, 8},
+    toneFile("tone-48k-stereo.mp3").withRate(48000).withChannels(2).withKbps(128),
+    toneFile("tone-44k-mono.mp3").withRate(44100).withChannels(1).withKbps(64),
+    toneFile("tone-22k-stereo.mp3").withRate(22050).withChannels(2).withKbps(32),
+    toneFile("tone-8k-mono.mp3").withRate(8000).withChannels(1).withKbps(8),
 };
 
 bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {

@@ -8,6 +8,7 @@
 
 #include "tools/music/instruments.h"
 #include "tools/music/synth_dsp.h"
+#include "tools/named_fields.h"
 
 static_assert(FRAMES_PER_STEP * BEATS_PER_MINUTE * STEPS_PER_BEAT == static_cast<size_t>(SAMPLE_RATE_HZ) * 60,
               "the step grid must fall on whole frames");
@@ -128,12 +129,21 @@ enum class Voice { LEAD, BELL };
 // shifted by `transpose` semitones, with a second voice `harmonyDegrees`
 // scale steps away (0: none) at HARMONY_LEVEL.
 struct MelodyPart {
-    const MelodyNote* notes;
-    int noteCount;
-    int phraseBars;
-    Voice voice;
-    int transpose;
-    int harmonyDegrees;
+    const MelodyNote* notes = nullptr;
+    int noteCount = 0;
+    int phraseBars = 1;
+    Voice voice = Voice::LEAD;
+    int transpose = 0;
+    int harmonyDegrees = 0;
+
+    constexpr MelodyPart withPhraseBars(int bars) const { return withField(*this, &MelodyPart::phraseBars, bars); }
+    constexpr MelodyPart withVoice(Voice value) const { return withField(*this, &MelodyPart::voice, value); }
+    constexpr MelodyPart withTranspose(int semitones) const {
+        return withField(*this, &MelodyPart::transpose, semitones);
+    }
+    constexpr MelodyPart withHarmonyDegrees(int degrees) const {
+        return withField(*this, &MelodyPart::harmonyDegrees, degrees);
+    }
 };
 
 constexpr int THIRD_BELOW_DEGREES = -2;
@@ -141,58 +151,87 @@ constexpr int OCTAVE_BELOW_DEGREES = -7;
 constexpr float HARMONY_LEVEL = 0.55f;
 constexpr float LEGATO = 0.85f;  // share of a note's steps it sounds
 
+// The notes played by the lead, once through and untransposed.
 template <int N>
-constexpr MelodyPart melody(const MelodyNote (&notes)[N], int phraseBars, Voice voice, int transpose,
-                            int harmonyDegrees) {
-    return {notes, N, phraseBars, voice, transpose, harmonyDegrees};
+constexpr MelodyPart melody(const MelodyNote (&notes)[N]) {
+    MelodyPart part;
+    part.notes = notes;
+    part.noteCount = N;
+    return part;
 }
 
-constexpr MelodyPart HOOK = melody(HOOK_NOTES, 8, Voice::LEAD, 0, 0);
-constexpr MelodyPart HOOK_IN_THIRDS = melody(HOOK_NOTES, 8, Voice::LEAD, 0, THIRD_BELOW_DEGREES);
-constexpr MelodyPart HOOK_IN_OCTAVES = melody(HOOK_NOTES, 8, Voice::LEAD, OCTAVE, OCTAVE_BELOW_DEGREES);
-constexpr MelodyPart BELL_LINE = melody(BREAKDOWN_NOTES, 8, Voice::BELL, 0, 0);
-constexpr MelodyPart CADENCE_LINE = melody(CADENCE_NOTES, 3, Voice::LEAD, 0, 0);
-constexpr MelodyPart LAST_NOTE = melody(LAST_NOTES, 4, Voice::LEAD, 0, OCTAVE_BELOW_DEGREES);
+constexpr MelodyPart HOOK = melody(HOOK_NOTES).withPhraseBars(8);
+constexpr MelodyPart HOOK_IN_THIRDS = HOOK.withHarmonyDegrees(THIRD_BELOW_DEGREES);
+constexpr MelodyPart HOOK_IN_OCTAVES = HOOK.withTranspose(OCTAVE).withHarmonyDegrees(OCTAVE_BELOW_DEGREES);
+constexpr MelodyPart BELL_LINE = melody(BREAKDOWN_NOTES).withPhraseBars(8).withVoice(Voice::BELL);
+constexpr MelodyPart CADENCE_LINE = melody(CADENCE_NOTES).withPhraseBars(3);
+constexpr MelodyPart LAST_NOTE = melody(LAST_NOTES).withPhraseBars(4).withHarmonyDegrees(OCTAVE_BELOW_DEGREES);
 
 // ---------------------------------------------------------------- drums and bass
 
 constexpr int STEPS = STEPS_PER_BAR;
 using StepVelocities = std::array<float, STEPS>;
 
+// Velocities of the closed and the open hat on each step; 0: none.
 struct HatPattern {
-    StepVelocities closed;
-    StepVelocities open;
+    StepVelocities closed = {};
+    StepVelocities open = {};
+
+    constexpr HatPattern withClosed(const StepVelocities& steps) const {
+        return withField(*this, &HatPattern::closed, steps);
+    }
+    constexpr HatPattern withOpen(const StepVelocities& steps) const {
+        return withField(*this, &HatPattern::open, steps);
+    }
 };
 
-constexpr StepVelocities NO_STEPS = {};
-
-constexpr HatPattern NO_HATS = {NO_STEPS, NO_STEPS};
-constexpr HatPattern SHAKER = {
-    {0.15f, 0.06f, 0.22f, 0.06f, 0.15f, 0.06f, 0.22f, 0.08f, 0.15f, 0.06f, 0.22f, 0.06f, 0.15f, 0.06f, 0.22f, 0.10f},
-    NO_STEPS};
-constexpr HatPattern OFFBEAT_HATS = {
-    {0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0.35f}, NO_STEPS};
-constexpr HatPattern SIXTEENTH_HATS = {
-    {0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.4f}, NO_STEPS};
-constexpr HatPattern FULL_HATS = {
-    {0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.4f},
-    {0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0}};
+constexpr HatPattern NO_HATS = HatPattern{};
+constexpr HatPattern SHAKER = HatPattern{}.withClosed(
+    {0.15f, 0.06f, 0.22f, 0.06f, 0.15f, 0.06f, 0.22f, 0.08f, 0.15f, 0.06f, 0.22f, 0.06f, 0.15f, 0.06f, 0.22f, 0.10f});
+constexpr HatPattern OFFBEAT_HATS =
+    HatPattern{}.withClosed({0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0.35f});
+constexpr HatPattern SIXTEENTH_HATS = HatPattern{}.withClosed(
+    {0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.3f, 0.45f, 0.25f, 1.0f, 0.4f});
+constexpr HatPattern FULL_HATS =
+    HatPattern{}
+        .withClosed({0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.3f, 0.45f, 0.25f, 0, 0.4f})
+        .withOpen({0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0, 0, 0, 1.0f, 0});
 
 constexpr std::array<int, 4> KICK_STEPS = {0, 4, 8, 12};
 constexpr std::array<int, 2> CLAP_STEPS = {4, 12};
 
+// A bass note of a pattern: its step, its length in steps, how many octaves
+// above the chord's bass root it lies, and its velocity.
 struct BassHit {
-    int step;
-    int steps;
-    int octaves;  // above the chord's bass root
-    float velocity;
+    int step = 0;
+    int steps = 1;
+    int octaves = 0;
+    float velocity = 0.0f;
+
+    constexpr BassHit withSteps(int count) const { return withField(*this, &BassHit::steps, count); }
+    constexpr BassHit withOctaves(int count) const { return withField(*this, &BassHit::octaves, count); }
+    constexpr BassHit withVelocity(float value) const { return withField(*this, &BassHit::velocity, value); }
 };
 
+// A bass note at the step, one step long, on the root.
+constexpr BassHit bassAt(int step) {
+    BassHit hit;
+    hit.step = step;
+    return hit;
+}
+
 // The bass avoids the kick's sixteenths so the two never mask each other.
-constexpr BassHit OFFBEAT_BASS[] = {{2, 2, 0, 0.85f}, {6, 2, 0, 0.85f}, {10, 2, 0, 0.85f}, {14, 2, 0, 0.85f}};
+constexpr BassHit OFFBEAT_BASS[] = {
+    bassAt(2).withSteps(2).withVelocity(0.85f),
+    bassAt(6).withSteps(2).withVelocity(0.85f),
+    bassAt(10).withSteps(2).withVelocity(0.85f),
+    bassAt(14).withSteps(2).withVelocity(0.85f),
+};
 constexpr BassHit ROLLING_BASS[] = {
-    {1, 1, 0, 0.8f},  {2, 1, 1, 1.0f},  {3, 1, 0, 0.85f}, {5, 1, 0, 0.8f},  {6, 1, 1, 1.0f},  {7, 1, 0, 0.85f},
-    {9, 1, 0, 0.8f},  {10, 1, 1, 1.0f}, {11, 1, 0, 0.85f}, {13, 1, 0, 0.8f}, {14, 1, 1, 1.0f}, {15, 1, 0, 0.9f},
+    bassAt(1).withVelocity(0.8f),  bassAt(2).withOctaves(1).withVelocity(1.0f),  bassAt(3).withVelocity(0.85f),
+    bassAt(5).withVelocity(0.8f),  bassAt(6).withOctaves(1).withVelocity(1.0f),  bassAt(7).withVelocity(0.85f),
+    bassAt(9).withVelocity(0.8f),  bassAt(10).withOctaves(1).withVelocity(1.0f), bassAt(11).withVelocity(0.85f),
+    bassAt(13).withVelocity(0.8f), bassAt(14).withOctaves(1).withVelocity(1.0f), bassAt(15).withVelocity(0.9f),
 };
 
 enum class BassStyle { NONE, DRONE, OFFBEAT, ROLLING };
@@ -222,9 +261,14 @@ constexpr float RISER_VELOCITY = 1.0f;
 
 // ---------------------------------------------------------------- form
 
+// A filter cutoff gliding exponentially across a section:
+// Sweep::from(startHz).to(endHz).
 struct Sweep {
-    float startHz;
-    float endHz;
+    float startHz = 0.0f;
+    float endHz = 0.0f;
+
+    static constexpr Sweep from(float hz) { return withField(Sweep{}, &Sweep::startHz, hz); }
+    constexpr Sweep to(float hz) const { return withField(*this, &Sweep::endHz, hz); }
 
     // Exponential glide across a section, `progress` 0 to 1.
     float at(float progress) const { return startHz * std::pow(endHz / startHz, progress); }
@@ -233,116 +277,291 @@ struct Sweep {
 // What drums and bass play. The groove stops for the section's last
 // `dropOutBars`, leaving the roll and riser alone before a drop.
 struct Groove {
-    bool kick;
-    bool clap;
-    const HatPattern* hats;
-    BassStyle bass;
-    int dropOutBars;
+    bool kick = false;
+    bool clap = false;
+    const HatPattern* hats = &NO_HATS;
+    BassStyle bass = BassStyle::NONE;
+    int dropOutBars = 0;
 };
 
-// Pad and arpeggio; their filters sweep across the section.
+// Pad and arpeggio; their filters sweep across the section. A level of 0
+// leaves the part out.
 struct Harmony {
-    float padLevel;
+    float padLevel = 0.0f;
     Sweep padCutoff;
-    float padAttackSeconds;
-    float arpLevel;
+    float padAttackSeconds = 0.0f;
+    float arpLevel = 0.0f;
     Sweep arpCutoff;
 };
 
 struct Lead {
-    const MelodyPart* melody;  // null: none
-    float level;
-    float brightness;
+    const MelodyPart* melody = nullptr;  // null: none
+    float level = 0.0f;
+    float brightness = 0.0f;
 };
 
 // Fills into and out of the section.
 struct Transition {
-    int rollBars;   // closing bars with a snare roll
-    int riserBars;  // closing bars with a riser
-    bool crash;     // crash and impact on the first beat
+    int rollBars = 0;    // closing bars with a snare roll
+    int riserBars = 0;   // closing bars with a riser
+    bool crash = false;  // crash and impact on the first beat
 };
 
 struct Section {
-    int bars;
-    Progression chords;
-    int barsPerChord;
+    int bars = 0;
+    Progression chords = {};
+    int barsPerChord = 1;
     Groove groove;
     Harmony harmony;
     Lead lead;
     Transition transition;
 };
 
-constexpr Sweep OPEN_PAD = {3500.0f, 3500.0f};
-constexpr Sweep OPEN_ARP = {3200.0f, 3200.0f};
-constexpr Lead NO_LEAD = {nullptr, 0.0f, 0.0f};
-constexpr Transition ENTRANCE = {0, 0, true};
-constexpr Transition SEAMLESS = {0, 0, false};
-constexpr Groove DROP_GROOVE = {true, true, &FULL_HATS, BassStyle::ROLLING, 0};
+// The sections are built in constexpr functions that set each field by name,
+// so a reordered field cannot rewire the track; what a section leaves unset
+// it does without (no lead, no fill, no drums).
+constexpr Sweep OPEN_PAD = Sweep::from(3500.0f).to(3500.0f);
+constexpr Sweep OPEN_ARP = Sweep::from(3200.0f).to(3200.0f);
+
+constexpr Groove dropGroove() {
+    Groove groove;
+    groove.kick = true;
+    groove.clap = true;
+    groove.hats = &FULL_HATS;
+    groove.bass = BassStyle::ROLLING;
+    return groove;
+}
 
 // 1.92 s a bar; each comment gives the section's start time.
+
+// Intro, 0 s: the pad swells in over a sub drone, a shaker and a dark
+// arpeggio; a riser and a roll lead into the beat as the title leaves.
+constexpr Section intro() {
+    Section s;
+    s.bars = 6;
+    s.chords = MAIN;
+    s.groove.hats = &SHAKER;
+    s.groove.bass = BassStyle::DRONE;
+    s.harmony.padLevel = 0.9f;
+    s.harmony.padCutoff = Sweep::from(300.0f).to(2400.0f);
+    s.harmony.padAttackSeconds = 0.8f;
+    s.harmony.arpLevel = 0.5f;
+    s.harmony.arpCutoff = Sweep::from(600.0f).to(2500.0f);
+    s.transition.rollBars = 1;
+    s.transition.riserBars = 2;
+    return s;
+}
+
+// Groove, 11.52 s: kick, offbeat hats and bass.
+constexpr Section firstGroove() {
+    Section s;
+    s.bars = 8;
+    s.chords = MAIN;
+    s.groove.kick = true;
+    s.groove.hats = &OFFBEAT_HATS;
+    s.groove.bass = BassStyle::OFFBEAT;
+    s.harmony.padLevel = 0.6f;
+    s.harmony.padCutoff = Sweep::from(1800.0f).to(3000.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.6f;
+    s.harmony.arpCutoff = Sweep::from(1800.0f).to(3000.0f);
+    s.transition.crash = true;
+    return s;
+}
+
+// Groove with clap and sixteenth hats, 26.88 s.
+constexpr Section grooveWithClap() {
+    Section s;
+    s.bars = 8;
+    s.chords = MAIN;
+    s.groove.kick = true;
+    s.groove.clap = true;
+    s.groove.hats = &SIXTEENTH_HATS;
+    s.groove.bass = BassStyle::OFFBEAT;
+    s.harmony.padLevel = 0.6f;
+    s.harmony.padCutoff = Sweep::from(2500.0f).to(3500.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.65f;
+    s.harmony.arpCutoff = Sweep::from(2500.0f).to(4000.0f);
+    s.transition.crash = true;
+    return s;
+}
+
+// Build-up, 42.24 s: filters open, the roll climbs, the beat stops a bar early.
+constexpr Section buildUp() {
+    Section s;
+    s.bars = 4;
+    s.chords = MAIN;
+    s.groove.kick = true;
+    s.groove.clap = true;
+    s.groove.hats = &SIXTEENTH_HATS;
+    s.groove.bass = BassStyle::OFFBEAT;
+    s.groove.dropOutBars = 1;
+    s.harmony.padLevel = 0.7f;
+    s.harmony.padCutoff = Sweep::from(1200.0f).to(7000.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.5f;
+    s.harmony.arpCutoff = Sweep::from(1500.0f).to(7000.0f);
+    s.transition.rollBars = 4;
+    s.transition.riserBars = 4;
+    return s;
+}
+
+// Drop, 49.92 s: rolling bass, open hats and the hook.
+constexpr Section drop() {
+    Section s;
+    s.bars = 16;
+    s.chords = MAIN;
+    s.groove = dropGroove();
+    s.harmony.padLevel = 0.55f;
+    s.harmony.padCutoff = OPEN_PAD;
+    s.harmony.padAttackSeconds = 0.02f;
+    s.harmony.arpLevel = 0.3f;
+    s.harmony.arpCutoff = OPEN_ARP;
+    s.lead.melody = &HOOK;
+    s.lead.level = 1.0f;
+    s.lead.brightness = 1.0f;
+    s.transition.crash = true;
+    return s;
+}
+
+// Breakdown, 80.64 s: no drums; wide pad, drone and the bell line.
+constexpr Section breakdown() {
+    Section s;
+    s.bars = 8;
+    s.chords = BREAKDOWN;
+    s.groove.bass = BassStyle::DRONE;
+    s.harmony.padLevel = 1.0f;
+    s.harmony.padCutoff = Sweep::from(700.0f).to(2500.0f);
+    s.harmony.padAttackSeconds = 0.5f;
+    s.harmony.arpLevel = 0.25f;
+    s.harmony.arpCutoff = Sweep::from(600.0f).to(1200.0f);
+    s.lead.melody = &BELL_LINE;
+    s.lead.level = 1.0f;
+    s.lead.brightness = 0.0f;
+    s.transition.crash = true;
+    return s;
+}
+
+// Second build-up, 96.00 s: the hook returns, muffled, over a roll.
+constexpr Section secondBuildUp() {
+    Section s;
+    s.bars = 4;
+    s.chords = MAIN;
+    s.groove.hats = &OFFBEAT_HATS;
+    s.groove.bass = BassStyle::DRONE;
+    s.groove.dropOutBars = 1;
+    s.harmony.padLevel = 0.8f;
+    s.harmony.padCutoff = Sweep::from(1000.0f).to(7000.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.55f;
+    s.harmony.arpCutoff = Sweep::from(1000.0f).to(7000.0f);
+    s.lead.melody = &HOOK;
+    s.lead.level = 0.6f;
+    s.lead.brightness = 0.35f;
+    s.transition.rollBars = 4;
+    s.transition.riserBars = 4;
+    return s;
+}
+
+// Second drop, 103.68 s: the hook in thirds.
+constexpr Section secondDrop() {
+    Section s;
+    s.bars = 16;
+    s.chords = MAIN;
+    s.groove = dropGroove();
+    s.harmony.padLevel = 0.55f;
+    s.harmony.padCutoff = OPEN_PAD;
+    s.harmony.padAttackSeconds = 0.02f;
+    s.harmony.arpLevel = 0.35f;
+    s.harmony.arpCutoff = OPEN_ARP;
+    s.lead.melody = &HOOK_IN_THIRDS;
+    s.lead.level = 1.0f;
+    s.lead.brightness = 1.0f;
+    s.transition.crash = true;
+    return s;
+}
+
+// Bridge, 134.40 s: no lead; the arpeggio opens up over two bars of roll.
+constexpr Section bridge() {
+    Section s;
+    s.bars = 8;
+    s.chords = MAIN;
+    s.groove.kick = true;
+    s.groove.clap = true;
+    s.groove.hats = &SIXTEENTH_HATS;
+    s.groove.bass = BassStyle::OFFBEAT;
+    s.harmony.padLevel = 0.45f;
+    s.harmony.padCutoff = Sweep::from(1500.0f).to(2500.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.75f;
+    s.harmony.arpCutoff = Sweep::from(1200.0f).to(5000.0f);
+    s.transition.rollBars = 2;
+    s.transition.riserBars = 2;
+    s.transition.crash = true;
+    return s;
+}
+
+// Final drop, 149.76 s: the hook an octave up, doubled below.
+constexpr Section finalDrop() {
+    Section s;
+    s.bars = 8;
+    s.chords = MAIN;
+    s.groove = dropGroove();
+    s.harmony.padLevel = 0.6f;
+    s.harmony.padCutoff = Sweep::from(4000.0f).to(4000.0f);
+    s.harmony.padAttackSeconds = 0.02f;
+    s.harmony.arpLevel = 0.35f;
+    s.harmony.arpCutoff = OPEN_ARP;
+    s.lead.melody = &HOOK_IN_OCTAVES;
+    s.lead.level = 1.0f;
+    s.lead.brightness = 1.0f;
+    s.transition.crash = true;
+    return s;
+}
+
+// Cadence, 165.12 s: F G E with the lead climbing to the leading tone.
+constexpr Section cadence() {
+    Section s;
+    s.bars = 3;
+    s.chords = CADENCE;
+    s.groove.kick = true;
+    s.groove.clap = true;
+    s.groove.hats = &OFFBEAT_HATS;
+    s.groove.bass = BassStyle::OFFBEAT;
+    s.harmony.padLevel = 0.8f;
+    s.harmony.padCutoff = Sweep::from(3000.0f).to(1500.0f);
+    s.harmony.padAttackSeconds = 0.05f;
+    s.harmony.arpLevel = 0.3f;
+    s.harmony.arpCutoff = Sweep::from(2500.0f).to(1200.0f);
+    s.lead.melody = &CADENCE_LINE;
+    s.lead.level = 1.0f;
+    s.lead.brightness = 0.8f;
+    return s;
+}
+
+// Last chord, 170.88 s: A minor rings out and fades by the end, 178.56 s.
+constexpr Section lastChord() {
+    Section s;
+    s.bars = 4;
+    s.chords = LAST;
+    s.barsPerChord = 4;
+    s.groove.bass = BassStyle::DRONE;
+    s.harmony.padLevel = 1.0f;
+    s.harmony.padCutoff = Sweep::from(2500.0f).to(600.0f);
+    s.harmony.padAttackSeconds = 0.01f;
+    s.harmony.arpLevel = 0.0f;
+    s.harmony.arpCutoff = OPEN_ARP;
+    s.lead.melody = &LAST_NOTE;
+    s.lead.level = 0.9f;
+    s.lead.brightness = 0.7f;
+    s.transition.crash = true;
+    return s;
+}
+
 constexpr Section SECTIONS[] = {
-    // Intro, 0 s: the pad swells in over a sub drone, a shaker and a dark
-    // arpeggio; a riser and a roll lead into the beat as the title leaves.
-    {6, MAIN, 1,
-     {false, false, &SHAKER, BassStyle::DRONE, 0},
-     {0.9f, {300.0f, 2400.0f}, 0.8f, 0.5f, {600.0f, 2500.0f}},
-     NO_LEAD,
-     {1, 2, false}},
-    // Groove, 11.52 s: kick, offbeat hats and bass.
-    {8, MAIN, 1,
-     {true, false, &OFFBEAT_HATS, BassStyle::OFFBEAT, 0},
-     {0.6f, {1800.0f, 3000.0f}, 0.05f, 0.6f, {1800.0f, 3000.0f}},
-     NO_LEAD,
-     ENTRANCE},
-    // Groove with clap and sixteenth hats, 26.88 s.
-    {8, MAIN, 1,
-     {true, true, &SIXTEENTH_HATS, BassStyle::OFFBEAT, 0},
-     {0.6f, {2500.0f, 3500.0f}, 0.05f, 0.65f, {2500.0f, 4000.0f}},
-     NO_LEAD,
-     ENTRANCE},
-    // Build-up, 42.24 s: filters open, the roll climbs, the beat stops a bar early.
-    {4, MAIN, 1,
-     {true, true, &SIXTEENTH_HATS, BassStyle::OFFBEAT, 1},
-     {0.7f, {1200.0f, 7000.0f}, 0.05f, 0.5f, {1500.0f, 7000.0f}},
-     NO_LEAD,
-     {4, 4, false}},
-    // Drop, 49.92 s: rolling bass, open hats and the hook.
-    {16, MAIN, 1, DROP_GROOVE, {0.55f, OPEN_PAD, 0.02f, 0.3f, OPEN_ARP}, {&HOOK, 1.0f, 1.0f}, ENTRANCE},
-    // Breakdown, 80.64 s: no drums; wide pad, drone and the bell line.
-    {8, BREAKDOWN, 1,
-     {false, false, &NO_HATS, BassStyle::DRONE, 0},
-     {1.0f, {700.0f, 2500.0f}, 0.5f, 0.25f, {600.0f, 1200.0f}},
-     {&BELL_LINE, 1.0f, 0.0f},
-     ENTRANCE},
-    // Second build-up, 96.00 s: the hook returns, muffled, over a roll.
-    {4, MAIN, 1,
-     {false, false, &OFFBEAT_HATS, BassStyle::DRONE, 1},
-     {0.8f, {1000.0f, 7000.0f}, 0.05f, 0.55f, {1000.0f, 7000.0f}},
-     {&HOOK, 0.6f, 0.35f},
-     {4, 4, false}},
-    // Second drop, 103.68 s: the hook in thirds.
-    {16, MAIN, 1, DROP_GROOVE, {0.55f, OPEN_PAD, 0.02f, 0.35f, OPEN_ARP}, {&HOOK_IN_THIRDS, 1.0f, 1.0f}, ENTRANCE},
-    // Bridge, 134.40 s: no lead; the arpeggio opens up over two bars of roll.
-    {8, MAIN, 1,
-     {true, true, &SIXTEENTH_HATS, BassStyle::OFFBEAT, 0},
-     {0.45f, {1500.0f, 2500.0f}, 0.05f, 0.75f, {1200.0f, 5000.0f}},
-     NO_LEAD,
-     {2, 2, true}},
-    // Final drop, 149.76 s: the hook an octave up, doubled below.
-    {8, MAIN, 1, DROP_GROOVE, {0.6f, {4000.0f, 4000.0f}, 0.02f, 0.35f, OPEN_ARP}, {&HOOK_IN_OCTAVES, 1.0f, 1.0f},
-     ENTRANCE},
-    // Cadence, 165.12 s: F G E with the lead climbing to the leading tone.
-    {3, CADENCE, 1,
-     {true, true, &OFFBEAT_HATS, BassStyle::OFFBEAT, 0},
-     {0.8f, {3000.0f, 1500.0f}, 0.05f, 0.3f, {2500.0f, 1200.0f}},
-     {&CADENCE_LINE, 1.0f, 0.8f},
-     SEAMLESS},
-    // Last chord, 170.88 s: A minor rings out and fades by the end, 178.56 s.
-    {4, LAST, 4,
-     {false, false, &NO_HATS, BassStyle::DRONE, 0},
-     {1.0f, {2500.0f, 600.0f}, 0.01f, 0.0f, OPEN_ARP},
-     {&LAST_NOTE, 0.9f, 0.7f},
-     ENTRANCE},
+    intro(), firstGroove(), grooveWithClap(), buildUp(), drop(), breakdown(),
+    secondBuildUp(), secondDrop(), bridge(), finalDrop(), cadence(), lastChord(),
 };
 
 // ---------------------------------------------------------------- playing
@@ -447,13 +666,14 @@ void playBassLine(Mix& mix, const Bar& bar) {
 void playHarmony(Mix& mix, const Bar& bar) {
     const Harmony& h = bar.section.harmony;
     if (h.padLevel > 0.0f && bar.chordStarts()) {
-        const PadNote pad = {bar.voicing.pad.data(),
-                             PAD_VOICES,
-                             bar.chordFrames(),
-                             h.padAttackSeconds,
-                             PAD_RELEASE_SECONDS,
-                             h.padCutoff.at(bar.progress(0)),
-                             h.padCutoff.at(bar.progress(bar.section.barsPerChord * STEPS))};
+        PadNote pad;
+        pad.notes = bar.voicing.pad.data();
+        pad.noteCount = PAD_VOICES;
+        pad.length = bar.chordFrames();
+        pad.attackSeconds = h.padAttackSeconds;
+        pad.releaseSeconds = PAD_RELEASE_SECONDS;
+        pad.cutoffStartHz = h.padCutoff.at(bar.progress(0));
+        pad.cutoffEndHz = h.padCutoff.at(bar.progress(bar.section.barsPerChord * STEPS));
         playPad(mix, bar.start, pad, h.padLevel);
     }
     if (h.arpLevel > 0.0f) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "tools/named_fields.h"
+
 // Schroeder-Moorer reverb in the Freeverb layout: eight damped combs and four
 // allpasses a side, the right side's delays slightly longer for width.
 void addReverb(const std::vector<float>& send, std::vector<float>& left, std::vector<float>& right);
@@ -19,9 +21,22 @@ void addPingPongDelay(const std::vector<float>& send, size_t delayFrames, float 
 // 1/`ratio` as fast. Fast attack, slow release, so drum hits are tamed
 // without pumping the whole mix.
 struct CompressorSettings {
-    float thresholdDb;
-    float ratio;
-    float attackSeconds;
-    float releaseSeconds;
+    float thresholdDb = 0.0f;
+    float ratio = 1.0f;
+    float attackSeconds = 0.0f;
+    float releaseSeconds = 0.0f;
+
+    constexpr CompressorSettings withThresholdDb(float value) const {
+        return withField(*this, &CompressorSettings::thresholdDb, value);
+    }
+    constexpr CompressorSettings withRatio(float value) const {
+        return withField(*this, &CompressorSettings::ratio, value);
+    }
+    constexpr CompressorSettings withAttackSeconds(float value) const {
+        return withField(*this, &CompressorSettings::attackSeconds, value);
+    }
+    constexpr CompressorSettings withReleaseSeconds(float value) const {
+        return withField(*this, &CompressorSettings::releaseSeconds, value);
+    }
 };
 void compress(const CompressorSettings& settings, std::vector<float>& left, std::vector<float>& right);

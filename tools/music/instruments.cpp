@@ -12,20 +12,19 @@ namespace {
 // Seeds of the instruments' noise, one per instrument.
 enum InstrumentId : uint32_t { KICK = 1, CLAP, SNARE, HAT, CRASH, RISER, BASS, PAD, LEAD, PLUCK, BELL };
 
-//                         gain   pan   reverb delay  duck
-constexpr Route KICK_ROUTE{0.45f, 0.0f, 0.0f, 0.0f, 0.0f};
-constexpr Route CLAP_ROUTE{1.4f, 0.05f, 0.35f, 0.0f, 0.0f};
-constexpr Route SNARE_ROUTE{0.30f, -0.05f, 0.30f, 0.0f, 0.0f};
-constexpr Route CLOSED_HAT_ROUTE{0.32f, 0.3f, 0.05f, 0.0f, 0.2f};
-constexpr Route OPEN_HAT_ROUTE{0.17f, -0.25f, 0.10f, 0.0f, 0.3f};
-constexpr Route CRASH_ROUTE{0.16f, 0.0f, 0.35f, 0.0f, 0.0f};
-constexpr Route IMPACT_ROUTE{0.4f, 0.0f, 0.25f, 0.0f, 0.0f};
-constexpr Route RISER_ROUTE{0.28f, 0.0f, 0.45f, 0.0f, 0.0f};
-constexpr Route BASS_ROUTE{0.19f, 0.0f, 0.0f, 0.0f, 0.85f};
-constexpr Route PAD_ROUTE{0.065f, 0.0f, 0.45f, 0.0f, 0.9f};
-constexpr Route PLUCK_ROUTE{0.14f, 0.0f, 0.25f, 0.45f, 0.6f};
-constexpr Route LEAD_ROUTE{0.36f, 0.0f, 0.30f, 0.30f, 0.35f};
-constexpr Route BELL_ROUTE{0.20f, 0.0f, 0.55f, 0.45f, 0.0f};
+constexpr Route KICK_ROUTE = Route{}.withGain(0.45f);
+constexpr Route CLAP_ROUTE = Route{}.withGain(1.4f).withPan(0.05f).withReverb(0.35f);
+constexpr Route SNARE_ROUTE = Route{}.withGain(0.30f).withPan(-0.05f).withReverb(0.30f);
+constexpr Route CLOSED_HAT_ROUTE = Route{}.withGain(0.32f).withPan(0.3f).withReverb(0.05f).withDuck(0.2f);
+constexpr Route OPEN_HAT_ROUTE = Route{}.withGain(0.17f).withPan(-0.25f).withReverb(0.10f).withDuck(0.3f);
+constexpr Route CRASH_ROUTE = Route{}.withGain(0.16f).withReverb(0.35f);
+constexpr Route IMPACT_ROUTE = Route{}.withGain(0.4f).withReverb(0.25f);
+constexpr Route RISER_ROUTE = Route{}.withGain(0.28f).withReverb(0.45f);
+constexpr Route BASS_ROUTE = Route{}.withGain(0.19f).withDuck(0.85f);
+constexpr Route PAD_ROUTE = Route{}.withGain(0.065f).withReverb(0.45f).withDuck(0.9f);
+constexpr Route PLUCK_ROUTE = Route{}.withGain(0.14f).withReverb(0.25f).withDelay(0.45f).withDuck(0.6f);
+constexpr Route LEAD_ROUTE = Route{}.withGain(0.36f).withReverb(0.30f).withDelay(0.30f).withDuck(0.35f);
+constexpr Route BELL_ROUTE = Route{}.withGain(0.20f).withReverb(0.55f).withDelay(0.45f);
 
 // Kick: a sine whose pitch drops from KICK_START_HZ to KICK_END_HZ.
 constexpr float KICK_START_HZ = 170.0f;
@@ -83,7 +82,8 @@ constexpr float RISER_END_HZ = 9000.0f;
 constexpr float RISER_RESONANCE = 0.55f;
 
 // Bass.
-constexpr AdsrShape BASS_ENVELOPE{0.003f, 0.2f, 0.8f, 0.02f};
+constexpr AdsrShape BASS_ENVELOPE =
+    AdsrShape{}.withAttack(0.003f).withDecay(0.2f).withSustain(0.8f).withRelease(0.02f);
 constexpr float BASS_SQUARE_LEVEL = 0.45f;
 constexpr float BASS_FILTER_TAU = 0.07f;
 constexpr float BASS_FILTER_ENV = 2.5f;  // envelope opens the cutoff this many times over
@@ -108,7 +108,8 @@ constexpr float PLUCK_RESONANCE = 0.35f;
 constexpr float PLUCK_SECONDS = 0.8f;  // five time constants: -43 dB
 
 // Lead.
-constexpr AdsrShape LEAD_ENVELOPE{0.006f, 0.35f, 0.7f, 0.12f};
+constexpr AdsrShape LEAD_ENVELOPE =
+    AdsrShape{}.withAttack(0.006f).withDecay(0.35f).withSustain(0.7f).withRelease(0.12f);
 constexpr float LEAD_DETUNE_SEMITONES = 0.09f;
 constexpr float LEAD_SPREAD = 0.5f;
 constexpr float LEAD_SUB_LEVEL = 0.3f;
@@ -123,7 +124,8 @@ constexpr float VIBRATO_DELAY = 0.25f;  // seconds before vibrato starts
 constexpr float VIBRATO_RISE = 0.3f;    // seconds it takes to reach full depth
 
 // Bell: two-operator FM, modulator at BELL_RATIO times the carrier.
-constexpr AdsrShape BELL_ENVELOPE{0.004f, 0.9f, 0.25f, 0.9f};
+constexpr AdsrShape BELL_ENVELOPE =
+    AdsrShape{}.withAttack(0.004f).withDecay(0.9f).withSustain(0.25f).withRelease(0.9f);
 constexpr float BELL_RATIO = 3.0f;
 constexpr float BELL_INDEX = 2.2f;
 constexpr float BELL_INDEX_TAU = 0.35f;
@@ -330,7 +332,12 @@ void playPad(Mix& mix, size_t start, const PadNote& pad, float velocity) {
     }
     Svf lowLeft;
     Svf lowRight;
-    Adsr amp({pad.attackSeconds, PAD_DECAY, PAD_SUSTAIN, pad.releaseSeconds}, pad.length);
+    const AdsrShape shape = AdsrShape{}
+                                .withAttack(pad.attackSeconds)
+                                .withDecay(PAD_DECAY)
+                                .withSustain(PAD_SUSTAIN)
+                                .withRelease(pad.releaseSeconds);
+    Adsr amp(shape, pad.length);
     const size_t length = amp.lengthFrames();
     const size_t end = mix.endOf(start, length);
     for (size_t f = start; f < end; ++f) {

@@ -35,13 +35,13 @@ void playBass(Mix& mix, size_t start, size_t length, int note, float velocity, f
 // Wide detuned-saw pad chord; the low-pass moves from `cutoffStartHz` to
 // `cutoffEndHz` over the note. A long `attackSeconds` swells in.
 struct PadNote {
-    const int* notes;
-    int noteCount;
-    size_t length;
-    float attackSeconds;
-    float releaseSeconds;
-    float cutoffStartHz;
-    float cutoffEndHz;
+    const int* notes = nullptr;
+    int noteCount = 0;
+    size_t length = 0;
+    float attackSeconds = 0.0f;
+    float releaseSeconds = 0.0f;
+    float cutoffStartHz = 0.0f;
+    float cutoffEndHz = 0.0f;
 };
 void playPad(Mix& mix, size_t start, const PadNote& pad, float velocity);
 

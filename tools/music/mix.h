@@ -6,15 +6,23 @@
 #include <cstddef>
 #include <vector>
 
+#include "tools/named_fields.h"
+
 // Where and how loud a voice sits in the mix. pan: -1 left to +1 right;
 // reverb and delay: send levels; duck: how far the voice follows the kick's
 // sidechain curve (0 not at all, 1 fully).
 struct Route {
-    float gain;
-    float pan;
-    float reverb;
-    float delay;
-    float duck;
+    float gain = 0.0f;
+    float pan = 0.0f;
+    float reverb = 0.0f;
+    float delay = 0.0f;
+    float duck = 0.0f;
+
+    constexpr Route withGain(float value) const { return withField(*this, &Route::gain, value); }
+    constexpr Route withPan(float value) const { return withField(*this, &Route::pan, value); }
+    constexpr Route withReverb(float value) const { return withField(*this, &Route::reverb, value); }
+    constexpr Route withDelay(float value) const { return withField(*this, &Route::delay, value); }
+    constexpr Route withDuck(float value) const { return withField(*this, &Route::duck, value); }
 };
 
 class Mix {

@@ -15,7 +15,8 @@ namespace {
 constexpr int ECHO_STEPS = 3;  // a dotted eighth
 constexpr float ECHO_FEEDBACK = 0.42f;
 // Glue on the master bus: catches kick, clap and crash landing together.
-constexpr CompressorSettings MASTER_COMPRESSOR = {-9.0f, 2.5f, 0.002f, 0.15f};
+constexpr CompressorSettings MASTER_COMPRESSOR =
+    CompressorSettings{}.withThresholdDb(-9.0f).withRatio(2.5f).withAttackSeconds(0.002f).withReleaseSeconds(0.15f);
 constexpr float MASTER_GAIN = 1.4f;  // make-up after the compressor, before the soft clipper
 constexpr float FINAL_FADE_SECONDS = 5.0f;   // the track fades to silence at its end
 constexpr float EXCERPT_FADE_SECONDS = 0.25f;

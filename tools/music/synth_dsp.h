@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tools/named_fields.h"
+
 constexpr int SAMPLE_RATE_HZ = 44100;
 constexpr float SAMPLE_RATE = static_cast<float>(SAMPLE_RATE_HZ);
 constexpr float TWO_PI = 6.28318530717958647692f;
@@ -142,10 +144,15 @@ private:
 // `attack` seconds, then exponential decay and release with time constants
 // `decay` and `release`. The gate closes `gateFrames` after the start.
 struct AdsrShape {
-    float attack;
-    float decay;
-    float sustain;
-    float release;
+    float attack = 0.0f;
+    float decay = 0.0f;
+    float sustain = 0.0f;
+    float release = 0.0f;
+
+    constexpr AdsrShape withAttack(float seconds) const { return withField(*this, &AdsrShape::attack, seconds); }
+    constexpr AdsrShape withDecay(float seconds) const { return withField(*this, &AdsrShape::decay, seconds); }
+    constexpr AdsrShape withSustain(float level) const { return withField(*this, &AdsrShape::sustain, level); }
+    constexpr AdsrShape withRelease(float seconds) const { return withField(*this, &AdsrShape::release, seconds); }
 };
 
 class Adsr {

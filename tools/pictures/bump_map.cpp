@@ -1,5 +1,7 @@
 #include "tools/pictures/bump_map.h"
 
+#include "content/show_data.h"
+#include "gfx/texture.h"
 #include "tools/pictures/hex_grid.h"
 #include "tools/pictures/shapes.h"
 
@@ -23,6 +25,9 @@ constexpr float METRIC_Y = 0.8660254f;  // sqrt(3) / 2
 // what the fittings add to it.
 constexpr float GROOVE = 102.0f;
 constexpr float PLATE = 142.0f;
+static_assert(stretchedGrey(static_cast<int>(GROOVE), EMBOSS_CONTRAST) > 0 &&
+                  stretchedGrey(static_cast<int>(PLATE), EMBOSS_CONTRAST) < 255,
+              "the show's emboss stretch must not flatten the grooves or the plates");
 constexpr float BEVEL_WIDTH = 6.0f;
 constexpr float DOME = 7.0f;
 constexpr float GRAIN = 5.0f;

@@ -1,12 +1,13 @@
 // make_pictures OUTPUT_DIR: draws every picture the show reads from its data
-// folder and writes them there as 8-bit RGB PNG files, and the window's icon
-// as an 8-bit RGBA one.
+// folder (content/show_data.h) and writes them there as 8-bit RGB PNG files,
+// and the window's icon as an 8-bit RGBA one.
 // make_pictures --icons ICON_DIR: draws the program's icon in every size as
 // 8-bit RGBA PNG files, laid out as an icon theme wants them
 // (ICON_DIR/48x48/apps/pelmira15.png). The output depends on
 // nothing but this program and the DejaVu fonts, so every run gives the same
 // bytes. Each file is written under a temporary name and then renamed, so a
 // failed run never leaves a half-written picture under a real name.
+#include "content/show_data.h"
 #include "tools/pictures/bump_map.h"
 #include "tools/pictures/icon_picture.h"
 #include "tools/pictures/lettering.h"
@@ -27,9 +28,8 @@ namespace {
 constexpr const char* TAG = "make_pictures";
 constexpr const char* ICONS_OPTION = "--icons";
 constexpr const char* ICON_FILE = "pelmira15.png";
-// The show's window carries the icon from its data folder, in the size
-// window managers most often show.
-constexpr const char* WINDOW_ICON_FILE = "icon.png";
+// The show's window carries the icon in the size window managers most often
+// show.
 constexpr int WINDOW_ICON_SIZE = 64;
 
 struct Picture {
@@ -39,15 +39,15 @@ struct Picture {
 
 std::vector<Picture> showPictures(const Lettering& lettering) {
     std::vector<Picture> pictures = {
-        {"pelmira.png", [&] { return drawTitle(lettering); }},
-        {"orvek_new.png", [&] { return drawBackground(lettering); }},
-        {"drosk_logo.png", [&] { return drawLogo(lettering); }},
-        {"texture_bump.png", [] { return drawBumpMap(); }},
-        {"credits.png", [&] { return drawCreditsHeadings(lettering); }},
-        {"credits2.png", [&] { return drawCreditsNames(lettering); }},
+        {dataFileName(TITLE_PICTURE_FILE), [&] { return drawTitle(lettering); }},
+        {dataFileName(BACKGROUND_PICTURE_FILE), [&] { return drawBackground(lettering); }},
+        {dataFileName(LOGO_PICTURE_FILE), [&] { return drawLogo(lettering); }},
+        {dataFileName(BUMP_HEIGHT_MAP_FILE), [] { return drawBumpMap(); }},
+        {dataFileName(CREDITS_UPPER_PICTURE_FILE), [&] { return drawCreditsHeadings(lettering); }},
+        {dataFileName(CREDITS_LOWER_PICTURE_FILE), [&] { return drawCreditsNames(lettering); }},
     };
     for (int i = 0; i < TEXT_SLIDE_COUNT; ++i) {
-        pictures.push_back({"text" + std::to_string(i + 1) + ".png", [&lettering, i] {
+        pictures.push_back({dataFileName(textSlideFile(i).c_str()), [&lettering, i] {
                                 return drawTextSlide(lettering, i);
                             }});
     }
@@ -83,7 +83,7 @@ bool saveShowPictures(const Lettering& lettering, const std::filesystem::path& d
     }
     const IconPicture icon = drawIcon(lettering, WINDOW_ICON_SIZE);
     return savePng(icon.colour.toRgba8(icon.opacity), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, PNG_WRITER_RGBA,
-                   directory / WINDOW_ICON_FILE, error);
+                   directory / dataFileName(WINDOW_ICON_FILE), error);
 }
 
 bool saveIcons(const Lettering& lettering, const std::filesystem::path& directory, std::string* error) {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "tools/named_fields.h"
+
 namespace {
 
 constexpr int PNG_MAX_PALETTE = 256;
@@ -16,20 +18,37 @@ constexpr int FAST_ZLIB_LEVEL = 1;
 constexpr size_t ERROR_TEXT_SIZE = 256;
 
 struct ColourTypeRule {
-    int colorType;
-    int channels;
-    unsigned allowedDepths;  // bit n set: depth n allowed
+    int colorType = 0;
+    int channels = 0;
+    unsigned allowedDepths = 0;  // bit n set: depth n allowed
+
+    constexpr ColourTypeRule withChannels(int count) const {
+        return withField(*this, &ColourTypeRule::channels, count);
+    }
+    constexpr ColourTypeRule withAllowedDepths(unsigned depths) const {
+        return withField(*this, &ColourTypeRule::allowedDepths, depths);
+    }
 };
+
+constexpr ColourTypeRule ruleFor(int colorType) {
+    ColourTypeRule rule;
+    rule.colorType = colorType;
+    return rule;
+}
 
 constexpr unsigned depthBit(int depth) { return 1u << depth; }
 
 // Which bit depths each colour type may use.
 constexpr ColourTypeRule COLOUR_TYPE_RULES[] = {
-    {PNG_WRITER_GREY, 1, depthBit(1) | depthBit(2) | depthBit(4) | depthBit(8) | depthBit(16)},
-    {PNG_WRITER_RGB, 3, depthBit(8) | depthBit(16)},
-    {PNG_WRITER_PALETTE, 1, depthBit(1) | depthBit(2) | depthBit(4) | depthBit(8)},
-    {PNG_WRITER_GREY_ALPHA, 2, depthBit(8) | depthBit(16)},
-    {PNG_WRITER_RGBA, 4, depthBit(8) | depthBit(16)},
+    ruleFor(PNG_WRITER_GREY)
+        .withChannels(1)
+        .withAllowedDepths(depthBit(1) | depthBit(2) | depthBit(4) | depthBit(8) | depthBit(16)),
+    ruleFor(PNG_WRITER_RGB).withChannels(3).withAllowedDepths(depthBit(8) | depthBit(16)),
+    ruleFor(PNG_WRITER_PALETTE)
+        .withChannels(1)
+        .withAllowedDepths(depthBit(1) | depthBit(2) | depthBit(4) | depthBit(8)),
+    ruleFor(PNG_WRITER_GREY_ALPHA).withChannels(2).withAllowedDepths(depthBit(8) | depthBit(16)),
+    ruleFor(PNG_WRITER_RGBA).withChannels(4).withAllowedDepths(depthBit(8) | depthBit(16)),
 };
 
 const ColourTypeRule* findRule(int colorType) {

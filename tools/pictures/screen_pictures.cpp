@@ -1,5 +1,6 @@
 #include "tools/pictures/screen_pictures.h"
 
+#include "content/show_data.h"
 #include "tools/pictures/brand.h"
 #include "tools/pictures/hex_grid.h"
 #include "tools/pictures/product_mark.h"
@@ -12,11 +13,12 @@
 namespace {
 
 // The letterbox band the meshes draw in, in rows from the top of the screen.
-constexpr float BAND_TOP = 128.0f;
-constexpr float BAND_BOTTOM = 640.0f;
-// Where the mesh scenes put their objects, and where the slides sit.
+constexpr float BAND_TOP = float(LETTERBOX_BAND_TOP);
+constexpr float BAND_BOTTOM = float(LETTERBOX_BAND_TOP + LETTERBOX_BAND_HEIGHT);
+// Where the mesh scenes put their objects (in the middle of the band), and
+// where the slides sit.
 constexpr float MESH_CENTRE_X = 270.0f;
-constexpr float MESH_CENTRE_Y = 384.0f;
+constexpr float MESH_CENTRE_Y = float(LETTERBOX_BAND_TOP + LETTERBOX_BAND_HEIGHT / 2);
 constexpr float SLIDES_LEFT = 480.0f;
 
 // Adds a soft halo of the mask's shape.

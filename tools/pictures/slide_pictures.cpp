@@ -1,10 +1,13 @@
 #include "tools/pictures/slide_pictures.h"
 
+#include "tools/named_fields.h"
 #include "tools/pictures/brand.h"
 #include "tools/pictures/shapes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -15,31 +18,59 @@ constexpr Colour SLIDE_ACCENT = mix(AMBER, AMBER_PALE, 0.6f);
 constexpr int SLIDE_SIZE = 512;
 constexpr float SLIDE_MARGIN = 40.0f;
 
+using TextLines = std::array<const char*, 2>;
+
 struct SlideCopy {
-    const char* kicker;
-    const char* headline[2];  // both empty: the product's wordmark instead
-    const char* body[2];
+    const char* kicker = "";
+    TextLines headline = {"", ""};  // both empty: the product's wordmark instead
+    TextLines body = {"", ""};
+
+    constexpr SlideCopy withKicker(const char* text) const { return withField(*this, &SlideCopy::kicker, text); }
+    constexpr SlideCopy withHeadline(const TextLines& lines) const {
+        return withField(*this, &SlideCopy::headline, lines);
+    }
+    constexpr SlideCopy withBody(const TextLines& lines) const { return withField(*this, &SlideCopy::body, lines); }
 };
 
 // One idea a slide, in the order the show cycles through them.
-constexpr SlideCopy SLIDES[TEXT_SLIDE_COUNT] = {
-    {"INTRODUCING", {"", ""}, {"The creative suite for", "image, motion and 3D."}},
-    {"ONE CANVAS", {"Sketch to", "final cut"}, {"Draw, animate and render", "in a single workspace."}},
-    {"LIVE 3D", {"Shape it while", "you light it"}, {"Models, lights and materials", "update as you work."}},
-    {"MOTION", {"Animation", "that breathes"}, {"Curves and keyframes", "that follow the music."}},
-    {"MATERIALS", {"Relief you", "can feel"}, {"Paint height and texture", "straight onto any surface."}},
-    {"COLOUR", {"True to the", "last pixel"}, {"Colour-managed from", "camera to screen to print."}},
-    {"TEAMWORK", {"Create", "together"}, {"Share one live scene", "with your whole studio."}},
-    {"PERFORMANCE", {"Fast on the", "desk you have"}, {"Smooth playback and renders", "on everyday hardware."}},
-    {"AVAILABLE NOW", {"", ""}, {"Try it free for 30 days.", "Made by Drosk."}},
+constexpr SlideCopy SLIDES[] = {
+    SlideCopy{}.withKicker("INTRODUCING").withBody({"The creative suite for", "image, motion and 3D."}),
+    SlideCopy{}
+        .withKicker("ONE CANVAS")
+        .withHeadline({"Sketch to", "final cut"})
+        .withBody({"Draw, animate and render", "in a single workspace."}),
+    SlideCopy{}
+        .withKicker("LIVE 3D")
+        .withHeadline({"Shape it while", "you light it"})
+        .withBody({"Models, lights and materials", "update as you work."}),
+    SlideCopy{}
+        .withKicker("MOTION")
+        .withHeadline({"Animation", "that breathes"})
+        .withBody({"Curves and keyframes", "that follow the music."}),
+    SlideCopy{}
+        .withKicker("MATERIALS")
+        .withHeadline({"Relief you", "can feel"})
+        .withBody({"Paint height and texture", "straight onto any surface."}),
+    SlideCopy{}
+        .withKicker("COLOUR")
+        .withHeadline({"True to the", "last pixel"})
+        .withBody({"Colour-managed from", "camera to screen to print."}),
+    SlideCopy{}
+        .withKicker("TEAMWORK")
+        .withHeadline({"Create", "together"})
+        .withBody({"Share one live scene", "with your whole studio."}),
+    SlideCopy{}
+        .withKicker("PERFORMANCE")
+        .withHeadline({"Fast on the", "desk you have"})
+        .withBody({"Smooth playback and renders", "on everyday hardware."}),
+    SlideCopy{}.withKicker("AVAILABLE NOW").withBody({"Try it free for 30 days.", "Made by Drosk."}),
 };
+static_assert(std::size(SLIDES) == TEXT_SLIDE_COUNT, "one copy for every text slide the show reads");
 
 // Credits: the upper line shows headings, the lower one names. Over one cycle
 // the show pairs upper strips 0, 0, 1, 1, 2 with lower strips 0 to 4.
-constexpr int HEADING_COUNT = 3;
-constexpr const char* HEADINGS[HEADING_COUNT] = {"CODE", "GRAPHICS", "MUSIC"};
-constexpr int NAME_COUNT = 5;
-constexpr const char* NAMES[NAME_COUNT] = {
+constexpr const char* HEADINGS[CREDITS_UPPER_STRIPS] = {"CODE", "GRAPHICS", "MUSIC"};
+constexpr const char* NAMES[CREDITS_LOWER_STRIPS] = {
     "Halvard Enge", "Sanna Ruokola", "Ines Marvall", "Tobin Aske",
     "Lunhal  \xE2\x80\x94  \xE2\x80\x9C" "Amber Tide\xE2\x80\x9D",
 };
@@ -47,9 +78,9 @@ constexpr const char* NAMES[NAME_COUNT] = {
 // Picture sizes, and the shape of the quad each strip is drawn on (width to
 // height), so that lettering can be stretched to look right on screen.
 constexpr int HEADINGS_SIZE = 256;
-constexpr float HEADING_QUAD_ASPECT = 0.8f / 0.2f;
+constexpr float HEADING_QUAD_ASPECT = CREDITS_UPPER_HALF_WIDTH / CREDITS_UPPER_HALF_HEIGHT;
 constexpr int NAMES_SIZE = 512;
-constexpr float NAME_QUAD_ASPECT = 2.0f / 0.4f;
+constexpr float NAME_QUAD_ASPECT = CREDITS_LOWER_HALF_WIDTH / CREDITS_LOWER_HALF_HEIGHT;
 
 // Where the lettering sits inside a strip, as fractions of the strip height.
 // The lower line's quad runs off the bottom of the screen below about 0.68 of
@@ -159,11 +190,12 @@ Canvas drawTextSlide(const Lettering& lettering, int index) {
 }
 
 Canvas drawCreditsHeadings(const Lettering& lettering) {
-    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, HEADING_COUNT, TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f},
-                      HEADING_QUAD_ASPECT, HEADING_BASELINE, HEADING_CAP, AMBER_PALE, AMBER * 0.25f);
+    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, CREDITS_UPPER_STRIPS,
+                      TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f}, HEADING_QUAD_ASPECT, HEADING_BASELINE, HEADING_CAP,
+                      AMBER_PALE, AMBER * 0.25f);
 }
 
 Canvas drawCreditsNames(const Lettering& lettering) {
-    return drawStrips(lettering, NAMES_SIZE, NAMES, NAME_COUNT, TextStyle{Typeface::SANS, 1.0f, 0.02f},
+    return drawStrips(lettering, NAMES_SIZE, NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
                       NAME_QUAD_ASPECT, NAME_BASELINE, NAME_CAP, INK_WARM, TEAL * 0.12f);
 }
