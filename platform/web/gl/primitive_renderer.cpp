@@ -1,0 +1,312 @@
+#include "platform/web/gl/primitive_renderer.h"
+
+#include <GL/glext.h>
+
+#include <cstddef>
+#include <string>
+
+#include "platform/web/gl/es_calls.h"
+
+namespace {
+
+// The largest glBegin of the show is the sphere's ~21000 vertices; a larger
+// one is drawn in several calls.
+constexpr int VERTEX_CAPACITY = 6 * 8192;
+constexpr int TRIANGLE_CORNERS = 3;
+constexpr int QUAD_CORNERS = 4;
+// A quad (v0 v1 v2 v3) is drawn as the triangles (v0 v1 v2) and (v0 v2 v3).
+constexpr int QUAD_TRIANGLES[2][TRIANGLE_CORNERS] = {{0, 1, 2}, {0, 2, 3}};
+
+// What each texture unit does to the colour coming in.
+enum UnitOperation : int { UNIT_OFF, UNIT_MODULATE, UNIT_REPLACE_RGB };
+
+struct Attribute {
+    es::Uint location;
+    const char* name;
+    es::Int floats;
+    std::size_t offset;
+};
+constexpr Attribute ATTRIBUTES[] = {
+    {0, "a_position", 3, offsetof(PrimitiveVertex, position)},
+    {1, "a_colour", RGBA_FLOATS, offsetof(PrimitiveVertex, colour)},
+    {2, "a_normal", 3, offsetof(PrimitiveVertex, normal)},
+    {3, "a_texCoord0", 2, offsetof(PrimitiveVertex, texCoord[0])},
+    {4, "a_texCoord1", 2, offsetof(PrimitiveVertex, texCoord[1])},
+};
+
+// Every program's position comes from the same expression, declared
+// invariant: a pass drawn with GL_EQUAL over an earlier one with other
+// switches must land on the very same depths. Lighting follows the fixed
+// pipeline step for step: scene colour, plus the light's ambient, plus its
+// diffuse times the clamped cosine; normals as given, not renormalised.
+constexpr const char* VERTEX_SHADER = R"(#version 300 es
+invariant gl_Position;
+uniform mat4 u_mvp;
+uniform mat4 u_modelView;
+uniform mat3 u_normalMatrix;
+uniform bool u_lighting;
+uniform bool u_light0;
+uniform vec4 u_lightPosition;
+uniform vec4 u_sceneColour;
+uniform vec4 u_ambientProduct;
+uniform vec4 u_diffuseProduct;
+uniform float u_materialAlpha;
+in vec3 a_position;
+in vec4 a_colour;
+in vec3 a_normal;
+in vec2 a_texCoord0;
+in vec2 a_texCoord1;
+out vec4 v_colour;
+out vec2 v_texCoord0;
+out vec2 v_texCoord1;
+void main() {
+    vec4 position = vec4(a_position, 1.0);
+    gl_Position = u_mvp * position;
+    v_texCoord0 = a_texCoord0;
+    v_texCoord1 = a_texCoord1;
+    if (!u_lighting) {
+        v_colour = clamp(a_colour, 0.0, 1.0);
+        return;
+    }
+    vec3 colour = u_sceneColour.rgb;
+    if (u_light0) {
+        vec4 eye = u_modelView * position;
+        vec3 toLight = u_lightPosition.xyz - eye.xyz;
+        toLight = toLight * inversesqrt(dot(toLight, toLight));
+        vec3 normal = u_normalMatrix * a_normal;
+        colour = u_ambientProduct.rgb + colour;
+        colour = max(dot(normal, toLight), 0.0) * u_diffuseProduct.rgb + colour;
+    }
+    v_colour = clamp(vec4(colour, u_materialAlpha), 0.0, 1.0);
+}
+)";
+
+// GL_MODULATE multiplies texel and colour; GL_COMBINE_EXT with RGB
+// GL_REPLACE takes the texel's colour and, with the alpha function at its
+// default GL_MODULATE, still multiplies the alphas.
+constexpr const char* FRAGMENT_SHADER_BODY = R"(
+precision highp float;
+uniform sampler2D u_texture0;
+uniform sampler2D u_texture1;
+uniform int u_unit0;
+uniform int u_unit1;
+in vec4 v_colour;
+in vec2 v_texCoord0;
+in vec2 v_texCoord1;
+out vec4 o_colour;
+// The depth a 16-bit buffer keeps, whatever the buffer here: the desktop
+// pixel format has 16 bits, and its rounding decides which of two nearly
+// equal surfaces a GL_EQUAL pass finds. The driver rounds z x 65535/65536
+// to the nearest multiple of 1/65536, ties to even.
+float depth16(float z) {
+    return roundEven(clamp(z, 0.0, 1.0) * DEPTH16_SCALE * DEPTH16_STEPS) / (DEPTH16_STEPS - 1.0);
+}
+vec4 applyUnit(int operation, vec4 texel, vec4 previous) {
+    if (operation == UNIT_REPLACE_RGB)
+        return vec4(texel.rgb, texel.a * previous.a);
+    return texel * previous;
+}
+void main() {
+    vec4 colour = v_colour;
+    if (u_unit0 != UNIT_OFF)
+        colour = applyUnit(u_unit0, texture(u_texture0, v_texCoord0), colour);
+    if (u_unit1 != UNIT_OFF)
+        colour = applyUnit(u_unit1, texture(u_texture1, v_texCoord1), colour);
+    o_colour = colour;
+    gl_FragDepth = depth16(gl_FragCoord.z);
+}
+)";
+
+std::string fragmentShaderSource() {
+    return "#version 300 es\n#define UNIT_OFF " + std::to_string(UNIT_OFF) + "\n#define UNIT_MODULATE " +
+           std::to_string(UNIT_MODULATE) + "\n#define UNIT_REPLACE_RGB " + std::to_string(UNIT_REPLACE_RGB) +
+           "\n#define DEPTH16_STEPS 65536.0\n#define DEPTH16_SCALE (65535.0 / 65536.0)" + FRAGMENT_SHADER_BODY;
+}
+
+int unitOperation(const TextureUnitState& unit) {
+    if (!unit.enabled)
+        return UNIT_OFF;
+    return unit.envMode == GL_COMBINE_EXT && unit.combineRgb == GL_REPLACE ? UNIT_REPLACE_RGB : UNIT_MODULATE;
+}
+
+// Compiles one stage; 0 and the compiler's log when it fails.
+es::Uint compileShader(es::Enum type, const char* source, std::string& error) {
+    const es::Uint shader = es::CreateShader(type);
+    es::ShaderSource(shader, 1, &source, nullptr);
+    es::CompileShader(shader);
+    es::Int compiled = 0;
+    es::GetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled)
+        return shader;
+    char log[1024] = "";
+    es::GetShaderInfoLog(shader, sizeof log, nullptr, log);
+    error = std::string(type == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader: " + log;
+    es::DeleteShader(shader);
+    return 0;
+}
+
+}  // namespace
+
+struct PrimitiveRenderer::EsObjects {
+    es::Uint program = 0;
+    es::Uint buffer = 0;
+    es::Uint vertexArray = 0;
+    struct {
+        es::Int mvp, modelView, normalMatrix, lighting, light0, lightPosition, sceneColour, ambientProduct,
+            diffuseProduct, materialAlpha, unit[TEXTURE_UNIT_COUNT];
+    } uniform = {};
+};
+
+PrimitiveRenderer::PrimitiveRenderer() : vertices_(new PrimitiveVertex[VERTEX_CAPACITY]) {}
+
+PrimitiveRenderer::~PrimitiveRenderer() = default;
+
+bool PrimitiveRenderer::start(std::string& error) {
+    const es::Uint vertexShader = compileShader(GL_VERTEX_SHADER, VERTEX_SHADER, error);
+    const std::string fragmentSource = fragmentShaderSource();
+    const es::Uint fragmentShader =
+        vertexShader == 0 ? 0 : compileShader(GL_FRAGMENT_SHADER, fragmentSource.c_str(), error);
+    if (fragmentShader == 0) {
+        es::DeleteShader(vertexShader);
+        return false;
+    }
+    EsObjects objects;
+    objects.program = es::CreateProgram();
+    es::AttachShader(objects.program, vertexShader);
+    es::AttachShader(objects.program, fragmentShader);
+    for (const Attribute& attribute : ATTRIBUTES)
+        es::BindAttribLocation(objects.program, attribute.location, attribute.name);
+    es::LinkProgram(objects.program);
+    // The program keeps the stages it was linked from.
+    es::DeleteShader(vertexShader);
+    es::DeleteShader(fragmentShader);
+    es::Int linked = 0;
+    es::GetProgramiv(objects.program, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        char log[1024] = "";
+        es::GetProgramInfoLog(objects.program, sizeof log, nullptr, log);
+        error = std::string("linking the shaders: ") + log;
+        es::DeleteProgram(objects.program);
+        return false;
+    }
+
+    const es::Uint program = objects.program;
+    auto& uniform = objects.uniform;
+    uniform.mvp = es::GetUniformLocation(program, "u_mvp");
+    uniform.modelView = es::GetUniformLocation(program, "u_modelView");
+    uniform.normalMatrix = es::GetUniformLocation(program, "u_normalMatrix");
+    uniform.lighting = es::GetUniformLocation(program, "u_lighting");
+    uniform.light0 = es::GetUniformLocation(program, "u_light0");
+    uniform.lightPosition = es::GetUniformLocation(program, "u_lightPosition");
+    uniform.sceneColour = es::GetUniformLocation(program, "u_sceneColour");
+    uniform.ambientProduct = es::GetUniformLocation(program, "u_ambientProduct");
+    uniform.diffuseProduct = es::GetUniformLocation(program, "u_diffuseProduct");
+    uniform.materialAlpha = es::GetUniformLocation(program, "u_materialAlpha");
+    uniform.unit[0] = es::GetUniformLocation(program, "u_unit0");
+    uniform.unit[1] = es::GetUniformLocation(program, "u_unit1");
+    es::UseProgram(program);
+    es::Uniform1i(es::GetUniformLocation(program, "u_texture0"), 0);
+    es::Uniform1i(es::GetUniformLocation(program, "u_texture1"), 1);
+
+    es::GenVertexArrays(1, &objects.vertexArray);
+    es::BindVertexArray(objects.vertexArray);
+    es::GenBuffers(1, &objects.buffer);
+    es::BindBuffer(GL_ARRAY_BUFFER, objects.buffer);
+    es::BufferData(GL_ARRAY_BUFFER, static_cast<es::Sizeiptr>(sizeof(PrimitiveVertex)) * VERTEX_CAPACITY,
+                   nullptr, GL_DYNAMIC_DRAW);
+    for (const Attribute& attribute : ATTRIBUTES) {
+        es::EnableVertexAttribArray(attribute.location);
+        es::VertexAttribPointer(attribute.location, attribute.floats, GL_FLOAT, GL_FALSE,
+                                static_cast<es::Sizei>(sizeof(PrimitiveVertex)),
+                                reinterpret_cast<const void*>(attribute.offset));
+    }
+    es_.reset(new EsObjects(objects));
+    return true;
+}
+
+void PrimitiveRenderer::stop() {
+    if (es_ == nullptr)
+        return;
+    es::BindVertexArray(0);
+    es::DeleteVertexArrays(1, &es_->vertexArray);
+    es::DeleteBuffers(1, &es_->buffer);
+    es::UseProgram(0);
+    es::DeleteProgram(es_->program);
+    es_.reset();
+    state_ = nullptr;
+}
+
+void PrimitiveRenderer::begin(GLenum mode, const FixedState& state) {
+    mode_ = mode;
+    state_ = &state;
+    count_ = 0;
+    quadCorners_ = 0;
+}
+
+void PrimitiveRenderer::add(const PrimitiveVertex& vertex) {
+    if (state_ == nullptr)
+        return;
+    if (mode_ == GL_TRIANGLES) {
+        if (count_ == VERTEX_CAPACITY)
+            flush();
+        vertices_[count_++] = vertex;
+        return;
+    }
+    if (mode_ != GL_QUADS)
+        return;
+    if (quadCorners_ < QUAD_CORNERS - 1) {
+        quad_[quadCorners_++] = vertex;
+        return;
+    }
+    quadCorners_ = 0;
+    if (count_ + 2 * TRIANGLE_CORNERS > VERTEX_CAPACITY)
+        flush();
+    for (const auto& triangle : QUAD_TRIANGLES)
+        for (int corner : triangle)
+            vertices_[count_++] = corner < QUAD_CORNERS - 1 ? quad_[corner] : vertex;
+}
+
+void PrimitiveRenderer::end() {
+    if (state_ != nullptr)
+        flush();
+    state_ = nullptr;
+}
+
+// Whole triangles only: a glEnd after an incomplete one leaves it out.
+void PrimitiveRenderer::flush() {
+    const int drawn = count_ - count_ % TRIANGLE_CORNERS;
+    count_ = 0;
+    if (drawn == 0 || es_ == nullptr)
+        return;
+    es::UseProgram(es_->program);
+    es::BindVertexArray(es_->vertexArray);
+    es::BindBuffer(GL_ARRAY_BUFFER, es_->buffer);
+    es::BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<es::Sizeiptr>(sizeof(PrimitiveVertex)) * drawn,
+                      vertices_.get());
+    setUniforms(*state_);
+    es::DrawArrays(GL_TRIANGLES, 0, drawn);
+}
+
+void PrimitiveRenderer::setUniforms(const FixedState& state) {
+    const auto& uniform = es_->uniform;
+    float mvp[MATRIX_FLOATS];
+    multiply(state.projection, state.modelView, mvp);
+    es::UniformMatrix4fv(uniform.mvp, 1, GL_FALSE, mvp);
+    for (int unit = 0; unit < TEXTURE_UNIT_COUNT; ++unit)
+        es::Uniform1i(uniform.unit[unit], unitOperation(state.texture.units[unit]));
+    const LightState& light = state.light;
+    es::Uniform1i(uniform.lighting, light.lighting);
+    if (!light.lighting)
+        return;
+    float normals[9];
+    normalMatrix(state.modelView, normals);
+    const LightProducts products = lightProducts(light);
+    es::UniformMatrix4fv(uniform.modelView, 1, GL_FALSE, state.modelView);
+    es::UniformMatrix3fv(uniform.normalMatrix, 1, GL_FALSE, normals);
+    es::Uniform1i(uniform.light0, light.light0);
+    es::Uniform4fv(uniform.lightPosition, 1, light.position);
+    es::Uniform4fv(uniform.sceneColour, 1, products.sceneColour);
+    es::Uniform4fv(uniform.ambientProduct, 1, products.ambient);
+    es::Uniform4fv(uniform.diffuseProduct, 1, products.diffuse);
+    es::Uniform1f(uniform.materialAlpha, products.alpha);
+}

@@ -1,0 +1,31 @@
+// The show's OpenGL subset (gfx/gl_subset.h) over OpenGL ES 3.0, as WebGL 2
+// offers it: this library defines the subset's C functions itself, and
+// glProcAddress() (platform/gl_loader.h) hands out its multitexture entry
+// points. Fixed-function state lives here, drawing goes through one small
+// shader program of its own.
+//
+// What the rest of the program may rely on:
+//   - startWebGlBackend() once the WebGL 2 (or GLES 3) context is current,
+//     before any other GL call: it compiles the shaders, makes the vertex
+//     buffer and sets OpenGL 1.1's initial state, the viewport and scissor
+//     box covering the drawing buffer. It answers false, with
+//     lastWebGlBackendError(), when the context refuses.
+//   - After that the subset draws as the desktop driver the show is recorded
+//     on (Mesa) draws it, within a level or two per channel: matrices are
+//     computed as that driver computes them, lighting and texturing follow
+//     its fixed pipeline step for step.
+//   - Nothing is allocated while drawing; vertices of one glBegin/glEnd go
+//     to the GPU in one draw call.
+//   - Before startWebGlBackend() and after stopWebGlBackend() the calls that
+//     would reach the context do nothing.
+//   - Not honoured, because the show never asks for them: flat shading,
+//     directional and spot lights, attenuation, materials other than
+//     OpenGL's default, texture coordinate generation (its switches are
+//     accepted), matrix stacks and other primitive types.
+#pragma once
+
+bool startWebGlBackend();
+// Gives back the shaders and buffers; the context must still be current.
+void stopWebGlBackend();
+// Why the last startWebGlBackend() failed, in one line; "" when it did not.
+const char* lastWebGlBackendError();
