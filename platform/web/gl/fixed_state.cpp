@@ -16,12 +16,8 @@ FixedState initialFixedState(GLint width, GLint height) {
     FixedState state{};
     state.current = CurrentAttributes{{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, {}};
     // Light 0 starts directional along +z, white, without ambient.
-    state.light = LightState{false,
-                             false,
-                             {0.0f, 0.0f, 1.0f, 0.0f},
-                             {0.0f, 0.0f, 0.0f, 1.0f},
-                             {1.0f, 1.0f, 1.0f, 1.0f},
-                             {1.0f, 1.0f, 1.0f, 1.0f}};
+    state.light =
+        LightState{false, false, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}};
     for (TextureUnitState& unit : state.texture.units)
         unit = TextureUnitState{false, 0, GL_MODULATE, GL_MODULATE};
     state.texture.activeUnit = 0;

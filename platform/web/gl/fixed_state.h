@@ -19,14 +19,14 @@ struct CurrentAttributes {
 };
 
 // GL_LIGHTING, GL_LIGHT0 and light 0's colours; the position is in eye
-// space, placed by the model-view matrix of its glLightfv.
+// space, placed by the model-view matrix of its glLightfv. No specular
+// colour: the default material reflects none.
 struct LightState {
     bool lighting;
     bool light0;
     float position[4];
     float ambient[RGBA_FLOATS];
     float diffuse[RGBA_FLOATS];
-    float specular[RGBA_FLOATS];
 };
 
 struct TextureUnitState {

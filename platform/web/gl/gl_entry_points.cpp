@@ -260,9 +260,6 @@ void glLightfv(GLenum light, GLenum name, const GLfloat* values) {
     case GL_DIFFUSE:
         std::copy(values, values + RGBA_FLOATS, light0.diffuse);
         break;
-    case GL_SPECULAR:
-        std::copy(values, values + RGBA_FLOATS, light0.specular);
-        break;
     default:
         break;
     }

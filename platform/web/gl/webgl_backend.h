@@ -13,7 +13,8 @@
 //   - After that the subset draws as the desktop driver the show is recorded
 //     on (Mesa) draws it, within a level or two per channel: matrices are
 //     computed as that driver computes them, lighting and texturing follow
-//     its fixed pipeline step for step.
+//     its fixed pipeline step for step, and depth is kept as the show's
+//     16-bit buffer keeps it, whatever depth buffer the context has.
 //   - Nothing is allocated while drawing; vertices of one glBegin/glEnd go
 //     to the GPU in one draw call.
 //   - Before startWebGlBackend() and after stopWebGlBackend() the calls that
