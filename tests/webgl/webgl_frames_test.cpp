@@ -284,4 +284,44 @@ TEST(WebGlBackend, DrawsTheShowAsTheDesktopDriverDoes) {
         std::system(("rm -rf '" + scratch + "'").c_str());
 }
 
+// What the frames do not reach: rows of a width the pack alignment pads, a
+// proxy too large for the context, the extension string and the lookups.
+TEST(WebGlBackend, AnswersQueriesAsOpenGl11) {
+    ASSERT_TRUE(EsContext::shared().ok()) << EsContext::shared().error();
+    ASSERT_TRUE(startWebGlBackend()) << lastWebGlBackendError();
+    glClearColor(1.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(1, 0, 1, 1);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    constexpr uint8_t UNTOUCHED = 0x5a;
+    // 3 pixels of 3 bytes, padded to 12 bytes a row.
+    uint8_t rows[2 * 12];
+    std::memset(rows, UNTOUCHED, sizeof rows);
+    glReadPixels(0, 0, 3, 2, GL_RGB, GL_UNSIGNED_BYTE, rows);
+    const uint8_t expected[2 * 12] = {255, 0, 0, 0, 0, 255, 255, 0, 0, UNTOUCHED, UNTOUCHED, UNTOUCHED,
+                                      255, 0, 0, 255, 0, 0, 255, 0, 0, UNTOUCHED, UNTOUCHED, UNTOUCHED};
+    EXPECT_EQ(std::memcmp(rows, expected, sizeof rows), 0);
+
+    GLint largest = 0, width = -1;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_GT(largest, 0);
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, largest, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, largest);
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, 1, largest + 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 0);
+
+    EXPECT_TRUE(hasExtension("GL_ARB_multitexture", reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS))));
+    EXPECT_TRUE(hasExtension("GL_EXT_texture_env_combine",
+                             reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS))));
+    for (const char* name : GL_SUBSET_LOOKUPS)
+        EXPECT_NE(glProcAddress(name), nullptr) << name;
+    EXPECT_EQ(glProcAddress("glBegin"), nullptr);
+    stopWebGlBackend();
+}
+
 }  // namespace
