@@ -67,6 +67,7 @@ public:
                 pageQueueEscape();
                 escaped = true;
             }
+            drawnMs_ = clock_.timeMs();
             const bool more = run.step();
             clock_.advance();
             if (!more && !clock_.done())
@@ -75,10 +76,14 @@ public:
         return true;
     }
 
+    // The music time of the last pass drawn.
+    uint32_t drawnMs() const { return drawnMs_; }
+
 private:
     bool escape_;
     uint32_t escapeAtMs_;
     FrameClock clock_;
+    uint32_t drawnMs_ = 0;
 };
 
 struct Page {
@@ -202,7 +207,7 @@ void startShow() {
 
 EM_BOOL onStillFrame(double, void*) {
     const bool drawn = page.stillFrame->draw(*page.run);
-    page.lastTimeMs = static_cast<int>(page.stillFrame->timeMs());
+    page.lastTimeMs = static_cast<int>(page.stillFrame->drawnMs());
     page.run->finish();
     page.run.reset();
     if (drawn) {
