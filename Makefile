@@ -24,10 +24,11 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	ffmpeg xvfb xauth xdotool x11-utils x11-xserver-utils xfonts-base \
 	desktop-file-utils groff-base
 
-# The web build: emscripten, and dpkg-source for the third-party libraries
-# built from Debian's source packages. The web page's tests drive Chromium.
-WEB_PACKAGES := emscripten dpkg-dev
-WEB_TEST_PACKAGES := chromium
+# The web build: emscripten, and dpkg-source with the decompressors for the
+# third-party libraries built from Debian's source packages. The web page's
+# tests drive headless Chromium from Debian's python3.
+WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
+WEB_TEST_PACKAGES := chromium python3-websocket
 
 .PHONY: all deps web-deps build run test bench install clean web serve-web
 
@@ -74,7 +75,8 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
-test: build web-deps
+# The web page's tests load build-web/, so the page is built first.
+test: build web
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
 	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
@@ -127,7 +129,7 @@ web: deps web-deps
 	$(WEB_ENV) cmake --build $(WEB_DIR)/deps
 	@test -f $(WEB_DIR)/show/CMakeCache.txt || \
 		$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/show $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
-		-DPELMIRA_WEB_DEPS=$(CURDIR)/$(WEB_DIR)/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(CURDIR)/$(WEB_OUTPUT)
+		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT))
 	$(WEB_ENV) cmake --build $(WEB_DIR)/show -j $(JOBS)
 
 # PORT picks the port; by default a free one.

@@ -10,6 +10,9 @@ mergeInto(LibraryManager.library, {
     channels: {},      // channel -> GainNode
     channelGains: {},  // channel -> gain, also before its node exists
     sources: {},       // stream -> scheduled AudioBufferSourceNodes
+    // Sources scheduled before the context runs, started once it does (a
+    // context the browser holds back complains at every start).
+    waiting: [],
 
     channelNode: function(channel) {
       var node = WebAudio.channels[channel];
@@ -24,6 +27,7 @@ mergeInto(LibraryManager.library, {
     },
 
     stopSources: function(list) {
+      WebAudio.waiting = WebAudio.waiting.filter(function(pending) { return list.indexOf(pending.source) < 0; });
       list.forEach(function(source) {
         source.onended = null;
         try { source.stop(); } catch (e) {}
@@ -45,6 +49,11 @@ mergeInto(LibraryManager.library, {
       try { context = new Context(); } catch (e2) { return 0; }
     }
     WebAudio.context = context;
+    context.onstatechange = function() {
+      if (context.state !== 'running') return;
+      WebAudio.waiting.forEach(function(pending) { pending.source.start(pending.when); });
+      WebAudio.waiting = [];
+    };
     WebAudio.master = context.createGain();
     WebAudio.master.gain.value = WebAudio.masterGain;
     WebAudio.master.connect(context.destination);
@@ -97,7 +106,8 @@ mergeInto(LibraryManager.library, {
       if (index >= 0) list.splice(index, 1);
       source.disconnect();
     };
-    source.start(when);
+    if (context.state === 'running') source.start(when);
+    else WebAudio.waiting.push({source: source, when: when});
   },
 
   webAudioStopStream__deps: ['$WebAudio'],
@@ -129,5 +139,6 @@ mergeInto(LibraryManager.library, {
     WebAudio.channels = {};
     WebAudio.channelGains = {};
     WebAudio.sources = {};
+    WebAudio.waiting = [];
   },
 });

@@ -53,9 +53,10 @@ constexpr double TIMER_INTERVAL_MS = 250.0;
 // The first block of a play starts this far ahead of the context's clock, so
 // that it is never late.
 constexpr double START_DELAY_SECONDS = 0.1;
-// A context the browser has not let run this long after a play never will
-// (no user gesture): the show goes on in silence.
-constexpr double START_GRACE_MS = 1000.0;
+// A context that has not run for this long while a stream plays (the browser
+// wants a user gesture first, or the device went away) is given up: the show
+// goes on in silence.
+constexpr double STALL_LIMIT_MS = 1000.0;
 
 struct FileCallbacks {
     SoundFileOpen open;
@@ -96,7 +97,7 @@ struct Output {
     int streamCount = 0;
     int nextStreamId = 1;
     long timer = 0;
-    double graceEndsMs = 0;  // while audible and not yet running
+    double stalledSinceMs = 0;  // since when a stream plays on a context that does not run; 0: it runs
 };
 
 Output output;
@@ -192,8 +193,8 @@ void stopStream(SoundStream& stream) {
     stream.resumeNeedsSeek = true;
 }
 
-// The browser never let the context run: every playing stream goes on from
-// the position heard so far, on the page's clock.
+// The context does not run: every playing stream goes on from the position
+// heard so far, on the page's clock.
 void goSilent() {
     for (int i = 0; i < output.streamCount; ++i) {
         SoundStream& stream = *output.streams[i];
@@ -208,18 +209,33 @@ void goSilent() {
         if (output.streams[i]->playing)
             startClock(*output.streams[i]);
     }
-    programMessage("the browser did not start the audio output; playing in silence");
+    programMessage("the audio output does not run; playing in silence");
 }
 
-void checkStarted() {
-    if (output.audible && output.graceEndsMs > 0 && !webAudioRunning() && emscripten_get_now() > output.graceEndsMs)
+bool anyPlaying() {
+    for (int i = 0; i < output.streamCount; ++i) {
+        if (output.streams[i]->playing)
+            return true;
+    }
+    return false;
+}
+
+void watchOutput() {
+    if (!output.audible)
+        return;
+    if (webAudioRunning() || !anyPlaying()) {
+        output.stalledSinceMs = 0;
+        return;
+    }
+    const double now = emscripten_get_now();
+    if (output.stalledSinceMs == 0)
+        output.stalledSinceMs = now;
+    else if (now - output.stalledSinceMs > STALL_LIMIT_MS)
         goSilent();
-    if (output.audible && webAudioRunning())
-        output.graceEndsMs = 0;
 }
 
 void onTimer(void*) {
-    checkStarted();
+    watchOutput();
     for (int i = 0; i < output.streamCount; ++i)
         scheduleAhead(*output.streams[i]);
 }
@@ -356,8 +372,7 @@ int soundStreamPlay(int channel, SoundStream* stream) {
     played->channel = channel;
     played->playing = true;
     startClock(*played);
-    if (output.audible && !webAudioRunning() && output.graceEndsMs == 0)
-        output.graceEndsMs = emscripten_get_now() + START_GRACE_MS;
+    watchOutput();
     scheduleAhead(*played);
     return channel;
 }
@@ -374,7 +389,7 @@ uint32_t soundStreamTimeMs(SoundStream* stream) {
     SoundStream* timed = liveStream(stream);
     if (timed == nullptr)
         return 0;
-    checkStarted();
+    watchOutput();
     const int64_t ms = heardFrames(*timed) * MS_PER_SECOND / output.rate;
     return static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
