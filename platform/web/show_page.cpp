@@ -45,7 +45,7 @@ struct FrameRequest {
 };
 
 // The clock of the one frame: the recorder's passes for a schedule of one
-// frame at atMs, with no sound.
+// frame at atMs (whose rate therefore does not matter), with no sound.
 class StillFrame final : public PassClock {
 public:
     explicit StillFrame(const FrameRequest& request)
