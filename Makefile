@@ -1,6 +1,8 @@
 # make run   - set up what is missing, build, and run the show (needs a display)
 # make test  - set up what is missing, build, and run every test
 # make build - set up and build only; make bench - the benchmarks
+# make web   - set up what is missing and build the web page into build-web/
+# make serve-web - make web, then serve build-web/ on 127.0.0.1 (PORT=...)
 # make install - build the programs and data, then install them under PREFIX
 #                (default /usr/local); DESTDIR stages the files for packaging.
 #                As root in a user's tree it only copies what `make build` made.
@@ -22,12 +24,19 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	ffmpeg xvfb xauth xdotool x11-utils x11-xserver-utils xfonts-base \
 	desktop-file-utils groff-base
 
-.PHONY: all deps build run test bench install clean
+# The web build: emscripten, and dpkg-source with the decompressors for the
+# third-party libraries built from Debian's source packages. The web page's
+# tests drive headless Chromium from Debian's python3.
+WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
+WEB_TEST_PACKAGES := chromium python3-websocket
+
+.PHONY: all deps web-deps build run test bench install clean web serve-web
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# Installs the packages of $(1) that are missing (as root), or names them.
+define install_missing
+	@missing=$$(for p in $(1); do \
 		dpkg-query -W -f='$${db:Status-Status}' $$p 2>/dev/null | grep -qx installed || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		if [ "$$(id -u)" = 0 ]; then \
@@ -37,6 +46,13 @@ deps:
 			echo "Missing packages. Run: sudo apt-get install -y" $$missing; exit 1; \
 		fi; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+web-deps:
+	$(call install_missing,$(WEB_PACKAGES) $(WEB_TEST_PACKAGES))
 
 build: deps
 	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -59,7 +75,8 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
-test: build
+# The web page's tests load build-web/, so the page is built first.
+test: build web
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
 	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
@@ -96,5 +113,33 @@ install:
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
 
+# The web page: the native tree makes the data; the third-party libraries are
+# built for WebAssembly once per tree; the page, its program and the data go
+# to build-web/, a folder any static web server can serve. emcc needs Debian's
+# node modules even where another node comes first on PATH.
+WEB_DIR     ?= $(BUILD_DIR)/web
+WEB_OUTPUT  ?= build-web
+WEB_ENV     := NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
+
+web: deps web-deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data
+	@test -f $(WEB_DIR)/deps/CMakeCache.txt || \
+		$(WEB_ENV) emcmake cmake -S platform/web/third_party -B $(WEB_DIR)/deps $(GENERATOR)
+	$(WEB_ENV) cmake --build $(WEB_DIR)/deps
+	@test -f $(WEB_DIR)/show/CMakeCache.txt || \
+		$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/show $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
+		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT))
+	$(WEB_ENV) cmake --build $(WEB_DIR)/show -j $(JOBS)
+
+# PORT picks the port; by default a free one.
+serve-web: web
+	@port="$(PORT)"; \
+	if [ -z "$$port" ]; then \
+		port=$$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'); \
+	fi; \
+	echo "Serving the show at http://127.0.0.1:$$port/ (Ctrl-C stops)"; \
+	exec python3 -m http.server --bind 127.0.0.1 --directory $(WEB_OUTPUT) $$port
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT)

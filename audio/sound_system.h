@@ -1,4 +1,5 @@
-// The sound layer: streamed MP3 playback over SDL2 audio output and libmpg123.
+// The sound layer: streamed MP3 playback with libmpg123 over the platform's
+// audio output: SDL2 on Linux, Web Audio in a web page (audio/web/).
 //
 // What the rest of the program may rely on:
 //   - soundInit() starts the output; when no audio device can be opened it
@@ -14,7 +15,9 @@
 //     master volume scales all playback and keeps its value for the whole
 //     process; channel volumes exist while the output runs and start at 255.
 //   - Decoding runs on a thread of its own per stream; no call here decodes
-//     after soundStreamOpen() has checked the file.
+//     after soundStreamOpen() has checked the file. In a web page a timer
+//     decodes a few seconds ahead instead, and soundStreamPlay() and
+//     soundStreamSetPosition() decode the first seconds themselves.
 //   - All calls come from one thread (the show's main thread).
 #pragma once
 

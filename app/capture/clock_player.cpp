@@ -1,23 +1,21 @@
 #include "app/capture/clock_player.h"
 
-#include "app/capture/recording.h"
+bool ClockPlayer::open(const char* file) { return clock_.openTrack(file); }
 
-bool ClockPlayer::open(const char* file) { return recording_.openTrack(file); }
-
-// No sound output: the recording writes the sound itself.
+// No sound output: whoever drives the clock deals with the sound itself.
 bool ClockPlayer::init() { return true; }
 
 void ClockPlayer::close() {}
 
 void ClockPlayer::play() {}
 
-uint32_t ClockPlayer::timeMs() { return recording_.timeMs(); }
+uint32_t ClockPlayer::timeMs() { return clock_.timeMs(); }
 
 void ClockPlayer::stop() {}
 
-void ClockPlayer::setMasterVolume(int volume) { recording_.setMasterVolume(volume); }
+void ClockPlayer::setMasterVolume(int volume) { clock_.setMasterVolume(volume); }
 
-// The show never pauses and sets no channel volume while it records.
+// The show never pauses and sets no channel volume on a virtual clock.
 void ClockPlayer::togglePause() {}
 void ClockPlayer::setVolume(float) {}
 

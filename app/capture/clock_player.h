@@ -1,15 +1,29 @@
-// The recorder's music player: nothing plays; the position is the time of
-// the frame being drawn, and opening the track decodes it when the recording
-// has sound (a single frame needs no track).
+// A music player on a virtual clock: nothing plays; the position is the time
+// of the pass being drawn. The recorder drives it with its recording, the web
+// page with the single frame it draws.
 #pragma once
+
+#include <cstdint>
 
 #include "audio/music_player.h"
 
-class Recording;
+// What a ClockPlayer reads its time from and hands its requests to.
+class PassClock {
+public:
+    // The music time of the pass being drawn.
+    virtual uint32_t timeMs() const = 0;
+    // The player's open: takes the track when the passes need its sound.
+    virtual bool openTrack(const char* path) = 0;
+    // The player's master volume: the show's fade sets it frame by frame.
+    virtual void setMasterVolume(int volume) = 0;
+
+protected:
+    ~PassClock() = default;
+};
 
 class ClockPlayer : public MusicPlayer {
 public:
-    explicit ClockPlayer(Recording& recording) : recording_(recording) {}
+    explicit ClockPlayer(PassClock& clock) : clock_(clock) {}
 
     bool open(const char* file) override;
     bool unsupportedA(int32_t a, int32_t b, int32_t c) override;
@@ -22,9 +36,8 @@ public:
     void setVolume(float level) override;
     uint32_t timeMs() override;
     void stop() override;
-    // The recording cuts each frame's sound at this volume.
     void setMasterVolume(int volume) override;
 
 private:
-    Recording& recording_;
+    PassClock& clock_;
 };

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/capture/audio_cutter.h"
+#include "app/capture/clock_player.h"
 #include "app/capture/frame_clock.h"
 #include "audio/volume.h"
 #include "audio/track_decoder.h"
@@ -24,14 +25,14 @@ struct RecordingPlan {
     bool withAudio = true;
 };
 
-class Recording {
+class Recording : public PassClock {
 public:
     Recording(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);
 
     // The player's position: the time of the pass being drawn.
-    uint32_t timeMs() const { return clock_.timeMs(); }
+    uint32_t timeMs() const override { return clock_.timeMs(); }
     // The player's open: decodes the track when the plan records sound.
-    bool openTrack(const char* path);
+    bool openTrack(const char* path) override;
     // Whether the window should read the coming frame back.
     bool wantsPixels() const;
     // The window's swap: the frame just drawn (top row first; null when no
@@ -42,7 +43,7 @@ public:
     uint32_t requests();
 
     // The player's master volume: the show's fade sets it frame by frame.
-    void setMasterVolume(int volume) { masterVolume_ = volume; }
+    void setMasterVolume(int volume) override { masterVolume_ = volume; }
     uint32_t recordedFrames() const { return clock_.frame(); }
     bool failed() const { return failed_; }
 

@@ -1,0 +1,439 @@
+// The sound layer in a web page (audio/sound_system.h) over Web Audio
+// (audio/web/web_audio.js). libmpg123 decodes each playing stream a few
+// seconds ahead of what is heard, from an interval timer (a hidden tab still
+// runs those, animation frames it does not), and every block is scheduled on
+// the one AudioContext at its exact sample time. The position is the audio
+// clock: the samples heard since the stream started, as the context's output
+// timestamp tells. Without an AudioContext, or when the browser does not let
+// it run, the streams are timed on the page's monotonic clock in silence.
+//
+// Everything runs on the page's one thread; nothing here needs a lock.
+#include "audio/sound_system.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/eventloop.h>
+#include <mpg123.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "audio/volume.h"
+#include "platform/program_message.h"
+
+extern "C" {
+// Makes the AudioContext at rate Hz (or the browser's rate) and the master
+// gain; 0 when the browser offers no Web Audio.
+int webAudioOpen(int rate);
+int webAudioRunning(void);
+// The context's clock: the time being rendered, and the time being heard.
+double webAudioNowSeconds(void);
+double webAudioHeardSeconds(void);
+// Plays frames of 16-bit stereo at rate Hz on the channel, from when on the context's clock.
+void webAudioSchedule(int stream, int channel, const int16_t* samples, int frames, int rate, double when);
+void webAudioStopStream(int stream);
+void webAudioSetChannelGain(int channel, double gain);
+void webAudioSetMasterGain(double gain);
+void webAudioClose(void);
+}
+
+namespace {
+
+constexpr int OUTPUT_CHANNELS = 2;
+constexpr int FRAME_BYTES = OUTPUT_CHANNELS * static_cast<int>(sizeof(int16_t));
+constexpr int BLOCK_FRAMES = 4096;  // one AudioBuffer, about 0.1 s
+constexpr int STREAM_CAPACITY = 8;
+constexpr int CHANNEL_LIMIT = 1024;
+constexpr int MS_PER_SECOND = 1000;
+// A hidden tab runs interval timers about once a second: decode well past that.
+constexpr double DECODE_AHEAD_SECONDS = 3.0;
+constexpr double TIMER_INTERVAL_MS = 250.0;
+// The first block of a play starts this far ahead of the context's clock, so
+// that it is never late.
+constexpr double START_DELAY_SECONDS = 0.1;
+// A context that has not run for this long while a stream plays (the browser
+// wants a user gesture first, or the device went away) is given up: the show
+// goes on in silence.
+constexpr double STALL_LIMIT_MS = 1000.0;
+
+struct FileCallbacks {
+    SoundFileOpen open;
+    SoundFileClose close;
+    SoundFileRead read;
+    SoundFileSeek seek;
+    SoundFileTell tell;
+};
+
+}  // namespace
+
+struct SoundStream {
+    FileCallbacks callbacks{};
+    void* file = nullptr;
+    mpg123_handle* decoder = nullptr;
+    int id = 0;
+    int channel = 0;
+    bool playing = false;
+    bool ended = false;           // the decoder has given its last sample
+    bool resumeNeedsSeek = false;  // decoded past the frozen position
+    // Playing: frame baseFrames is heard at clockStart (seconds on the clock
+    // in use), and the decoder stands at baseFrames + scheduledFrames.
+    int64_t baseFrames = 0;
+    double clockStart = 0;
+    int64_t scheduledFrames = 0;
+    int64_t frozenFrames = 0;  // the position while stopped
+    int64_t lastReported = 0;  // never backwards while playing
+};
+
+namespace {
+
+struct Output {
+    bool started = false;
+    bool audible = false;  // an AudioContext plays the streams
+    int rate = 0;
+    std::vector<int> channelVolumes;
+    SoundStream* streams[STREAM_CAPACITY] = {};
+    int streamCount = 0;
+    int nextStreamId = 1;
+    long timer = 0;
+    double stalledSinceMs = 0;  // since when a stream plays on a context that does not run; 0: it runs
+};
+
+Output output;
+int masterVolume = FULL_VOLUME;
+FileCallbacks fileCallbacks{};
+const char* lastError = "";
+int16_t decodedBlock[BLOCK_FRAMES * OUTPUT_CHANNELS];
+
+double gainOf(int volume) { return static_cast<double>(std::clamp(volume, 0, FULL_VOLUME)) / FULL_VOLUME; }
+
+// Rounded up, so that a position set in ms reads back as the same ms.
+int64_t msToFrames(int64_t ms) { return (ms * output.rate + MS_PER_SECOND - 1) / MS_PER_SECOND; }
+
+double clockSeconds() {
+    return output.audible ? webAudioHeardSeconds() : emscripten_get_now() / MS_PER_SECOND;
+}
+
+// Where a play's first block goes on the clock in use.
+double startingClock() {
+    return output.audible ? webAudioNowSeconds() + START_DELAY_SECONDS : emscripten_get_now() / MS_PER_SECOND;
+}
+
+SoundStream* liveStream(SoundStream* stream) {
+    for (int i = 0; stream != nullptr && i < output.streamCount; ++i) {
+        if (output.streams[i] == stream)
+            return stream;
+    }
+    return nullptr;
+}
+
+int64_t heardFrames(SoundStream& stream) {
+    if (!stream.playing)
+        return stream.frozenFrames;
+    const double since = clockSeconds() - stream.clockStart;
+    const int64_t heard = since > 0 ? static_cast<int64_t>(std::floor(since * output.rate)) : 0;
+    stream.lastReported = std::max(stream.lastReported, stream.baseFrames + heard);
+    return stream.lastReported;
+}
+
+// Decodes and schedules the stream up to DECODE_AHEAD_SECONDS past the
+// context's clock. A block that would start late (the timer was held up)
+// moves the stream's start instead, so the position waits for the sound, as
+// an underrun does on the desktop.
+void scheduleAhead(SoundStream& stream) {
+    if (!stream.playing || !output.audible)
+        return;
+    const double now = webAudioNowSeconds();
+    while (!stream.ended) {
+        const double when = stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate;
+        if (when >= now + DECODE_AHEAD_SECONDS)
+            break;
+        if (when < now)
+            stream.clockStart += now + START_DELAY_SECONDS - when;
+        size_t bytes = 0;
+        const int result = mpg123_read(stream.decoder, decodedBlock, sizeof decodedBlock, &bytes);
+        const int frames = static_cast<int>(bytes / FRAME_BYTES);
+        if (frames > 0) {
+            webAudioSchedule(stream.id, stream.channel, decodedBlock, frames, output.rate,
+                             stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate);
+            stream.scheduledFrames += frames;
+        }
+        stream.ended = result != MPG123_OK && result != MPG123_NEW_FORMAT;
+    }
+}
+
+void startClock(SoundStream& stream) {
+    stream.clockStart = startingClock();
+    stream.scheduledFrames = 0;
+    stream.lastReported = stream.baseFrames;
+}
+
+void moveTo(SoundStream& stream, int64_t frames) {
+    stream.ended = mpg123_seek(stream.decoder, static_cast<off_t>(frames), SEEK_SET) < 0;
+    stream.baseFrames = frames;
+    stream.frozenFrames = frames;
+    stream.resumeNeedsSeek = false;
+    if (stream.playing) {
+        webAudioStopStream(stream.id);
+        startClock(stream);
+        scheduleAhead(stream);
+    } else {
+        stream.lastReported = frames;
+    }
+}
+
+void stopStream(SoundStream& stream) {
+    if (!stream.playing)
+        return;
+    stream.frozenFrames = heardFrames(stream);
+    stream.playing = false;
+    webAudioStopStream(stream.id);
+    // What was decoded beyond the frozen position is gone.
+    stream.resumeNeedsSeek = true;
+}
+
+// The context does not run: every playing stream goes on from the position
+// heard so far, on the page's clock.
+void goSilent() {
+    for (int i = 0; i < output.streamCount; ++i) {
+        SoundStream& stream = *output.streams[i];
+        if (!stream.playing)
+            continue;
+        stream.baseFrames = heardFrames(stream);
+        webAudioStopStream(stream.id);
+    }
+    webAudioClose();
+    output.audible = false;
+    for (int i = 0; i < output.streamCount; ++i) {
+        if (output.streams[i]->playing)
+            startClock(*output.streams[i]);
+    }
+    programMessage("the audio output does not run; playing in silence");
+}
+
+bool anyPlaying() {
+    for (int i = 0; i < output.streamCount; ++i) {
+        if (output.streams[i]->playing)
+            return true;
+    }
+    return false;
+}
+
+void watchOutput() {
+    if (!output.audible)
+        return;
+    if (webAudioRunning() || !anyPlaying()) {
+        output.stalledSinceMs = 0;
+        return;
+    }
+    const double now = emscripten_get_now();
+    if (output.stalledSinceMs == 0)
+        output.stalledSinceMs = now;
+    else if (now - output.stalledSinceMs > STALL_LIMIT_MS)
+        goSilent();
+}
+
+void onTimer(void*) {
+    watchOutput();
+    for (int i = 0; i < output.streamCount; ++i)
+        scheduleAhead(*output.streams[i]);
+}
+
+// libmpg123 reads the stream through the file callbacks only; its lseek
+// answers the new absolute offset, as POSIX lseek does.
+mpg123_ssize_t readThrough(void* handle, void* buffer, size_t bytes) {
+    SoundStream& stream = *static_cast<SoundStream*>(handle);
+    const int got = stream.callbacks.read(buffer, static_cast<int>(std::min<size_t>(bytes, INT_MAX)), stream.file);
+    return got < 0 ? -1 : got;
+}
+
+off_t seekThrough(void* handle, off_t offset, int whence) {
+    SoundStream& stream = *static_cast<SoundStream*>(handle);
+    if (offset < INT_MIN || offset > INT_MAX ||
+        stream.callbacks.seek(stream.file, static_cast<int>(offset), static_cast<signed char>(whence)) != 0)
+        return -1;
+    const int at = stream.callbacks.tell(stream.file);
+    return at < 0 ? -1 : at;
+}
+
+void closeFile(SoundStream& stream) {
+    if (stream.file != nullptr) {
+        stream.callbacks.close(stream.file);
+        stream.file = nullptr;
+    }
+}
+
+void cleanupThrough(void* handle) { closeFile(*static_cast<SoundStream*>(handle)); }
+
+// Opens the decoder and decodes a first block, which proves the file holds
+// MP3 data in the output's format, then goes back to its start.
+bool openDecoder(SoundStream& stream) {
+    stream.decoder = mpg123_new(nullptr, nullptr);
+    if (stream.decoder == nullptr)
+        return false;
+    mpg123_handle* decoder = stream.decoder;
+    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_format_none(decoder);
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    size_t bytes = 0;
+    return mpg123_format(decoder, output.rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK &&
+           mpg123_replace_reader_handle(decoder, readThrough, seekThrough, cleanupThrough) == MPG123_OK &&
+           mpg123_open_handle(decoder, &stream) == MPG123_OK &&
+           mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK && rate == output.rate &&
+           channels == OUTPUT_CHANNELS && encoding == MPG123_ENC_SIGNED_16 &&
+           mpg123_read(decoder, decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR && bytes > 0 &&
+           mpg123_seek(decoder, 0, SEEK_SET) == 0;
+}
+
+void closeStream(SoundStream* stream) {
+    webAudioStopStream(stream->id);
+    if (stream->decoder != nullptr) {
+        mpg123_close(stream->decoder);
+        mpg123_delete(stream->decoder);
+    }
+    // mpg123 only cleans up a handle it has taken on.
+    closeFile(*stream);
+    delete stream;
+}
+
+SoundStream* failOpen(const char* reason) {
+    lastError = reason;
+    return nullptr;
+}
+
+}  // namespace
+
+bool soundInit(int mixRate, int maxChannels, unsigned flags) {
+    if (output.started)
+        return true;
+    if (mixRate <= 0 || maxChannels <= 0 || maxChannels > CHANNEL_LIMIT || flags != 0) {
+        lastError = "unsupported output settings";
+        return false;
+    }
+    mpg123_init();
+    output.rate = mixRate;
+    output.channelVolumes.assign(static_cast<size_t>(maxChannels), FULL_VOLUME);
+    output.audible = webAudioOpen(mixRate) != 0;
+    if (output.audible)
+        webAudioSetMasterGain(gainOf(masterVolume));
+    else
+        programMessage("no audio output (this browser has no Web Audio); playing in silence");
+    output.timer = emscripten_set_interval(onTimer, TIMER_INTERVAL_MS, nullptr);
+    output.started = true;
+    return true;
+}
+
+void soundSetFileCallbacks(SoundFileOpen open, SoundFileClose close, SoundFileRead read, SoundFileSeek seek,
+                           SoundFileTell tell) {
+    fileCallbacks = FileCallbacks{open, close, read, seek, tell};
+}
+
+SoundStream* soundStreamOpen(const char* path, unsigned mode, int offset) {
+    if (!output.started)
+        return failOpen("the sound output is not started");
+    if (path == nullptr || mode != 0 || offset != 0)
+        return failOpen("unsupported stream request");
+    const FileCallbacks& callbacks = fileCallbacks;
+    if (callbacks.open == nullptr || callbacks.close == nullptr || callbacks.read == nullptr ||
+        callbacks.seek == nullptr || callbacks.tell == nullptr)
+        return failOpen("no file callbacks set");
+    if (output.streamCount == STREAM_CAPACITY)
+        return failOpen("too many open streams");
+
+    SoundStream* stream = new SoundStream();
+    stream->callbacks = callbacks;
+    stream->id = output.nextStreamId++;
+    stream->file = callbacks.open(path);
+    if (stream->file == nullptr) {
+        closeStream(stream);
+        return failOpen("the file cannot be opened");
+    }
+    if (!openDecoder(*stream)) {
+        closeStream(stream);
+        return failOpen("the file holds no playable MP3 data");
+    }
+    output.streams[output.streamCount++] = stream;
+    return stream;
+}
+
+int soundStreamPlay(int channel, SoundStream* stream) {
+    SoundStream* played = liveStream(stream);
+    if (played == nullptr || channel < 0 || channel >= static_cast<int>(output.channelVolumes.size()))
+        return -1;
+    for (int i = 0; i < output.streamCount; ++i) {
+        SoundStream& other = *output.streams[i];
+        if (&other == played || other.channel == channel)
+            stopStream(other);
+    }
+    if (played->resumeNeedsSeek)
+        moveTo(*played, played->frozenFrames);
+    played->channel = channel;
+    played->playing = true;
+    startClock(*played);
+    watchOutput();
+    scheduleAhead(*played);
+    return channel;
+}
+
+bool soundStreamStop(SoundStream* stream) {
+    SoundStream* stopped = liveStream(stream);
+    if (stopped == nullptr)
+        return false;
+    stopStream(*stopped);
+    return true;
+}
+
+uint32_t soundStreamTimeMs(SoundStream* stream) {
+    SoundStream* timed = liveStream(stream);
+    if (timed == nullptr)
+        return 0;
+    watchOutput();
+    const int64_t ms = heardFrames(*timed) * MS_PER_SECOND / output.rate;
+    return static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
+}
+
+bool soundStreamSetPosition(SoundStream* stream, uint32_t ms) {
+    SoundStream* moved = liveStream(stream);
+    if (moved == nullptr)
+        return false;
+    moveTo(*moved, msToFrames(ms));
+    return true;
+}
+
+bool soundSetChannelVolume(int channel, int volume) {
+    if (!output.started || channel < 0 || channel >= static_cast<int>(output.channelVolumes.size()))
+        return false;
+    output.channelVolumes[static_cast<size_t>(channel)] = volume;
+    webAudioSetChannelGain(channel, gainOf(volume));
+    return true;
+}
+
+int soundChannelVolume(int channel) {
+    if (!output.started || channel < 0 || channel >= static_cast<int>(output.channelVolumes.size()))
+        return -1;
+    return output.channelVolumes[static_cast<size_t>(channel)];
+}
+
+void soundSetMasterVolume(int volume) {
+    masterVolume = volume;
+    if (output.audible)
+        webAudioSetMasterGain(gainOf(volume));
+}
+
+int soundMasterVolume() { return masterVolume; }
+
+const char* soundLastError() { return lastError; }
+
+void soundClose() {
+    if (!output.started)
+        return;
+    emscripten_clear_interval(output.timer);
+    for (int i = 0; i < output.streamCount; ++i)
+        closeStream(output.streams[i]);
+    output.streamCount = 0;
+    if (output.audible)
+        webAudioClose();
+    output = Output{};
+}

@@ -1,0 +1,94 @@
+// The page around the show's program: fits the canvas to the window, passes
+// clicks and keys on, toggles full screen, and answers the show's clock.
+// The program (pelmira15.js) sets every state after "start" itself.
+'use strict';
+
+(function() {
+  var root = document.documentElement;
+  var canvas = document.getElementById('show');
+  var FRAME_WIDTH = 1024;
+  var FRAME_HEIGHT = 768;
+  // ?at= draws one frame by itself: no start card to click.
+  var stillFrame = new URLSearchParams(location.search).has('at');
+  var ready = false;
+  var startAsked = false;
+
+  function state() {
+    return root.dataset.state;
+  }
+
+  // The largest centred 4:3 rectangle of the window, on whole device pixels.
+  function fitCanvas() {
+    var ratio = window.devicePixelRatio || 1;
+    var width = Math.floor(window.innerWidth * ratio);
+    var height = Math.floor(window.innerHeight * ratio);
+    var fitted = Math.min(width, Math.floor(height * FRAME_WIDTH / FRAME_HEIGHT));
+    var fittedWidth = fitted - fitted % 4;
+    var fittedHeight = fittedWidth * FRAME_HEIGHT / FRAME_WIDTH;
+    canvas.style.width = fittedWidth / ratio + 'px';
+    canvas.style.height = fittedHeight / ratio + 'px';
+    canvas.style.left = Math.floor((width - fittedWidth) / 2) / ratio + 'px';
+    canvas.style.top = Math.floor((height - fittedHeight) / 2) / ratio + 'px';
+  }
+
+  function toggleFullScreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(function() {});
+      return;
+    }
+    root.requestFullscreen().then(function() {
+      // Escape then reaches the show rather than leaving full screen.
+      if (navigator.keyboard && navigator.keyboard.lock) navigator.keyboard.lock(['Escape']).catch(function() {});
+    }).catch(function() {});
+  }
+
+  function askStart() {
+    if (stillFrame || (state() !== 'start' && state() !== 'ended')) return;
+    if (ready) Module._showRequestStart();
+    else startAsked = true;
+  }
+
+  var MODIFIERS = ['Shift', 'Control', 'Alt', 'Meta', 'AltGraph', 'CapsLock'];
+
+  document.addEventListener('keydown', function(event) {
+    if (event.key === 'f' || event.key === 'F') {
+      toggleFullScreen();
+      return;
+    }
+    if (state() === 'playing' || state() === 'ending') {
+      if (event.key === 'Escape') {
+        event.preventDefault();
+        Module.queuedEscapes = (Module.queuedEscapes || 0) + 1;
+      }
+      return;
+    }
+    if (!event.repeat && MODIFIERS.indexOf(event.key) < 0) askStart();
+  });
+  document.addEventListener('click', askStart);
+  document.addEventListener('dblclick', toggleFullScreen);
+  window.addEventListener('resize', fitCanvas);
+  fitCanvas();
+
+  window.Module = {
+    canvas: canvas,
+    thisProgram: 'pelmira15',
+    queuedEscapes: 0,
+    lastErrorLine: '',
+    print: function(text) {
+      console.log(text);
+    },
+    printErr: function(text) {
+      Module.lastErrorLine = text;
+      console.warn(text);
+    },
+    onRuntimeInitialized: function() {
+      ready = true;
+      if (startAsked) Module._showRequestStart();
+    },
+  };
+
+  // The show's clock in ms; -1 before it first starts.
+  window.showMusicTimeMs = function() {
+    return ready ? Module._showMusicTimeMs() : -1;
+  };
+})();

@@ -1,0 +1,25 @@
+// What the program asks of the page it runs in (platform/web/page_bridge.js,
+// a JavaScript library linked into the program), and the page's script
+// (page/show.js) of the program.
+//
+// What both sides may rely on:
+//   - The page's script queues every Escape pressed while the show plays;
+//     pageTakeEscapes() answers how many came since the last call.
+//   - The page's state is document.documentElement.dataset.state; the
+//     program sets every state after "start". pageShowError() sets "error"
+//     with the last line the program wrote on stderr as the page's #message.
+#pragma once
+
+extern "C" {
+
+int pageTakeEscapes(void);
+// Queues an Escape as if pressed, for the next pump.
+void pageQueueEscape(void);
+void pageSetState(const char* state);
+void pageShowError(void);
+void pageShowCursor(int visible);
+// Copies the value of the page address's query parameter name into buffer
+// (terminated, cut to size); answers its length, or -1 when it is absent.
+int pageQueryValue(const char* name, char* buffer, int size);
+
+}
