@@ -15,15 +15,22 @@
 set -u -o pipefail
 
 APT_HELPER=/usr/lib/apt/apt-helper
+# apt's own timeout (apt.conf) ends a silent connection; these bound the whole
+# of a fetch, so a server that trickles or stalls between retries cannot hang
+# the build either.
+UPDATE_LIMIT_S=120
+DOWNLOAD_LIMIT_S=300
+TIMED_OUT=124
 
 fail() {
     echo "pelmira15: $*" >&2
     exit 1
 }
 
-# The first "E:" line apt wrote, without its prefix: the reason in apt's words.
+# The first error apt wrote, in its own words: an "E:" line, or the failed
+# fetch it only warns about (an archive out of reach).
 apt_reason() {
-    grep -m1 '^E: ' "$1" | sed 's/^E: //'
+    grep -m1 -E '^(E: |W: Failed to fetch )' "$1" | sed -E 's/^(E|W): //'
 }
 
 update() {
@@ -31,8 +38,13 @@ update() {
     log=$(mktemp) || fail "cannot create a temporary file"
     # Failing suites are reported below; apt's status alone cannot tell a
     # missing optional index from an archive out of reach.
-    apt-get -q update >"$log" 2>&1
+    timeout "$UPDATE_LIMIT_S" apt-get -q update >"$log" 2>&1
+    local status=$?
     cat "$log"
+    if [ $status -eq $TIMED_OUT ]; then
+        rm -f "$log"
+        fail "the Debian archive did not answer within $UPDATE_LIMIT_S s"
+    fi
     local indexed
     indexed=$(apt-get indextargets --format '$(CODENAME)' 'Created-By: Sources' | sort -u)
     local suite
@@ -87,12 +99,13 @@ download_version() {
         # every file that is unpacked is checked by its sum.
         [[ $name == *.asc ]] && continue
         echo "debian: $uri"
-        if ! "$APT_HELPER" -q download-file "$uri" "$folder/$name" "$hash" >"$log" 2>&1; then
+        if ! timeout "$DOWNLOAD_LIMIT_S" "$APT_HELPER" -q download-file "$uri" "$folder/$name" \
+            "$hash" >"$log" 2>&1; then
             if grep -q '404 ' "$log"; then
                 echo "debian: $package $version: $name is indexed but not served (404)"
                 return 2
             fi
-            echo "pelmira15: cannot fetch $uri: $(apt_reason "$log" || echo "apt-helper failed")" >&2
+            echo "pelmira15: cannot fetch $uri: $(apt_reason "$log" || echo "no answer within $DOWNLOAD_LIMIT_S s")" >&2
             return 1
         fi
     done < <(grep "^'" <<<"$listing")
@@ -126,6 +139,9 @@ unpack() {
     done
     fail "the archive serves no version of $package (tried: ${versions[*]})"
 }
+
+# Without its private configuration apt would work on the system's own state.
+[ -f "${APT_CONFIG:-}" ] || fail "debian_source.sh: APT_CONFIG must name the build tree's apt.conf"
 
 command=${1:-}
 shift || true
