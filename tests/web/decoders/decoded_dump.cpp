@@ -59,35 +59,37 @@ bool read(const fs::path& path, Decoded& decoded) {
     return true;
 }
 
-bool dumpOne(const fs::path& file, const fs::path& outDir) {
+// Answers an empty string when done, else what went wrong.
+std::string dumpOne(const fs::path& file, const fs::path& outDir) {
     fs::path out = outDir / (file.filename().string() + DECODED_SUFFIX);
     std::string reason;
+    bool written = false;
     if (file.extension() == ".png") {
         DecodedPng picture;
-        if (!decodePng(file.c_str(), ALPHA_FROM_BRIGHTNESS, picture, reason)) {
-            std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
-            return false;
-        }
+        if (!decodePng(file.c_str(), ALPHA_FROM_BRIGHTNESS, picture, reason))
+            return file.string() + ": " + reason;
         size_t bytes = size_t{picture.width} * picture.height * RGBA_BYTES;
-        return write(out, {KIND_PICTURE, picture.width, picture.height}, picture.pixels.get(),
-                     bytes);
+        written = write(out, {KIND_PICTURE, picture.width, picture.height},
+                        picture.pixels.get(), bytes);
+    } else {
+        DecodedTrack track;
+        if (!decodeTrack(file.c_str(), track, reason))
+            return reason;
+        written = write(out, {KIND_TRACK, track.sampleRate, 0}, track.samples.data(),
+                        track.samples.size() * sizeof(int16_t));
     }
-    DecodedTrack track;
-    if (!decodeTrack(file.c_str(), track, reason)) {
-        std::fprintf(stderr, "%s\n", reason.c_str());
-        return false;
-    }
-    return write(out, {KIND_TRACK, track.sampleRate, 0}, track.samples.data(),
-                 track.samples.size() * sizeof(int16_t));
+    return written ? std::string() : "cannot write " + out.string();
 }
 
 int dump(const fs::path& outDir, int count, char** files) {
     fs::create_directories(outDir);
-    for (int i = 0; i < count; ++i)
-        if (!dumpOne(files[i], outDir)) {
-            std::fprintf(stderr, "cannot decode or write %s\n", files[i]);
+    for (int i = 0; i < count; ++i) {
+        std::string failure = dumpOne(files[i], outDir);
+        if (!failure.empty()) {
+            std::fprintf(stderr, "%s\n", failure.c_str());
             return EXIT_FAILURE;
         }
+    }
     return EXIT_SUCCESS;
 }
 
