@@ -226,6 +226,10 @@ class Page:
             raise WebTestError(f'evaluating {expression[:60]!r}: {text.splitlines()[0] if text else "exception"}')
         return result['result'].get('value')
 
+    def run_on_new_documents(self, source):
+        """Runs source in every document loaded from now on, before its own scripts."""
+        self.call('Page.addScriptToEvaluateOnNewDocument', {'source': source})
+
     def navigate(self, url):
         """Loads url; later waits see the new document, never the one before."""
         self.evaluate('window.__leftBehind = true')
