@@ -11,7 +11,6 @@ What the web tests and the web benchmark may rely on:
     console errors seen so far, the show's canvas as a PNG data URL.
   - Every failure is a WebTestError whose text is one line.
 """
-import ctypes
 import json
 import os
 import shutil
@@ -42,7 +41,9 @@ CALL_CEILING_S = 60
 POLL_S = 0.05
 # What Runtime.evaluate answers while a navigation swaps the document.
 NAVIGATION_ERRORS = ('Execution context was destroyed', 'Cannot find context', 'Inspected target navigated')
-PR_SET_PDEATHSIG = 1
+# Ends Chromium with this process should it die without closing it
+# (util-linux, in every Debian system).
+DIE_WITH_PARENT = ['setpriv', '--pdeathsig', 'KILL']
 
 
 class WebTestError(Exception):
@@ -66,10 +67,6 @@ def end_on_signals():
         signal.signal(number, interrupt)
 
 
-def _die_with_parent():
-    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
-
-
 class Browser:
     def __init__(self, renderer='mesa', extra_flags=()):
         require_websocket()
@@ -82,10 +79,9 @@ class Browser:
         self._next_id = 0
         self._pages = {}
         self._process = subprocess.Popen(
-            [executable, *COMMON_FLAGS, *RENDERER_FLAGS[renderer], *extra_flags,
+            [*DIE_WITH_PARENT, executable, *COMMON_FLAGS, *RENDERER_FLAGS[renderer], *extra_flags,
              f'--user-data-dir={self._profile}', 'about:blank'],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self._log,
-            start_new_session=True, preexec_fn=_die_with_parent)
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self._log, start_new_session=True)
         try:
             self._socket = websocket.create_connection(self._endpoint(), timeout=CALL_CEILING_S,
                                                        suppress_origin=True)
@@ -230,12 +226,14 @@ class Page:
         """Runs source in every document loaded from now on, before its own scripts."""
         self.call('Page.addScriptToEvaluateOnNewDocument', {'source': source})
 
-    def navigate(self, url):
-        """Loads url; later waits see the new document, never the one before."""
+    def navigate(self, url, ceiling=CALL_CEILING_S):
+        """Loads url and waits for its load event, its scripts run; later
+        waits see the new document, never the one before."""
         self.evaluate('window.__leftBehind = true')
         reply = self.call('Page.navigate', {'url': url})
         if reply.get('errorText'):
             raise WebTestError(f'{url}: {reply["errorText"]}')
+        self.wait_for("document.readyState === 'complete'", ceiling, f'{url} loaded')
 
     def wait_for(self, expression, ceiling, what):
         """Polls expression on the current document until it is truthy, and answers it."""
