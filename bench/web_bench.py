@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.join(REPOSITORY, 'tests', 'web'))
 
 from headless_chromium import RENDERER_FLAGS, Browser, WebTestError, chromium_path, end_on_signals  # noqa: E402
 from show_frames import SHOW_FRAMES, compare, record_all_native, web_frame  # noqa: E402
-from show_page import require_web_build, wait_music_time, wait_state  # noqa: E402
+from show_page import LOAD_CEILING_S, require_web_build, wait_music_time, wait_state  # noqa: E402
 from static_site import StaticSite  # noqa: E402
 
 PROGRAM_FILES = ('pelmira15.js', 'pelmira15.wasm')
@@ -74,6 +74,7 @@ FRAME_TIMER_JS = """(() => {
     }
   });
 })()"""
+FIRST_FRAME_MS_JS = '__bench.firstFrameEnd >= 0 && __bench.firstFrameEnd - __bench.clickAt'
 
 
 class Report:
@@ -107,14 +108,13 @@ def first_frames(report, page, site):
         page.navigate(site.url())
         wait_state(page, 'start')
         page.click()
-        at_once.append(page.wait_for('__bench.firstFrameEnd >= 0 && __bench.firstFrameEnd - __bench.clickAt',
-                                     PLAY_CEILING_S, 'the first drawn frame'))
+        at_once.append(page.wait_for(FIRST_FRAME_MS_JS, LOAD_CEILING_S, 'the first drawn frame'))
         page.press_escape()
+        wait_state(page, 'ending')
         page.press_escape()
         wait_state(page, 'ended')
         page.click()
-        again.append(page.wait_for('__bench.firstFrameEnd >= 0 && __bench.firstFrameEnd - __bench.clickAt',
-                                   PLAY_CEILING_S, 'the first drawn frame again'))
+        again.append(page.wait_for(FIRST_FRAME_MS_JS, LOAD_CEILING_S, 'the first drawn frame again'))
     report.add('first_frame_ms', 'click_at_start_card', 'click as the start card shows (loading left)',
                statistics.median(at_once), 'ms')
     report.add('first_frame_ms', 'click_on_end_card', 'click on the end card (all loaded)',
@@ -149,7 +149,6 @@ def phase_frames(report, page, site, capture_bench):
         web = statistics.median(times) if times else 0.0
         report.add('frame_ms_median', key, f'{label} ({len(times)} frames)', web, 'ms',
                    f'native {native[key]:.2f} ms, web/native {web / native[key]:.2f}')
-    page.press_escape()
 
 
 def pixel_figures(report, site, capture):
@@ -194,6 +193,9 @@ def main():
             pixel_figures(report, site, args.capture)
     except (WebTestError, subprocess.SubprocessError) as error:
         print(f'web_bench: not run to the end: {error}')
+        return 1
+    except KeyboardInterrupt as signal_name:
+        print(f'web_bench: interrupted ({signal_name or "SIGINT"}), Chromium ended')
         return 1
     with open(args.json, 'w') as f:
         json.dump(report.sections, f, indent=2)

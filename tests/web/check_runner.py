@@ -56,5 +56,8 @@ def run(checks):
     except WebTestError as error:
         print(f'{program}: {error}')
         return 1
+    except KeyboardInterrupt as signal_name:
+        print(f'{program}: interrupted ({signal_name or "SIGINT"}), Chromium ended')
+        return 1
     print(f'{program}: {len(checks) - failed} of {len(checks)} checks passed in {time.monotonic() - started:.1f} s')
     return 1 if failed else 0

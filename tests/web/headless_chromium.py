@@ -119,11 +119,11 @@ class Browser:
             except Exception:
                 pass
             self._socket = None
-        if self._process.poll() is None:
-            try:
-                os.killpg(self._process.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        # The group outlives its leader while a renderer or the GPU process lingers.
+        try:
+            os.killpg(self._process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         self._process.wait()
         self._log.close()
         shutil.rmtree(self._profile, ignore_errors=True)
@@ -213,13 +213,15 @@ class Page:
             entry = params['entry']
             self.errors.append(f'log: {entry.get("text")} {entry.get("url", "")}'.rstrip())
 
-    def evaluate(self, expression, await_promise=False, ceiling=CALL_CEILING_S):
+    def evaluate(self, expression, await_promise=False, ceiling=CALL_CEILING_S, shown=None):
+        """The value of expression; `shown` stands for it in an error."""
         result = self.call('Runtime.evaluate', {'expression': expression, 'returnByValue': True,
                                                 'awaitPromise': await_promise}, ceiling)
         if 'exceptionDetails' in result:
             details = result['exceptionDetails']
             text = _remote_text(details.get('exception', {})) or details.get('text', '')
-            raise WebTestError(f'evaluating {expression[:60]!r}: {text.splitlines()[0] if text else "exception"}')
+            shown = (shown or expression)[:80]
+            raise WebTestError(f'evaluating {shown!r}: {text.splitlines()[0] if text else "exception"}')
         return result['result'].get('value')
 
     def run_on_new_documents(self, source):
@@ -241,7 +243,7 @@ class Page:
         guarded = f'window.__leftBehind || !document.documentElement ? null : ({expression})'
         while True:
             try:
-                value = self.evaluate(guarded)
+                value = self.evaluate(guarded, shown=expression)
             except WebTestError as error:
                 if not any(text in str(error) for text in NAVIGATION_ERRORS):
                     raise
