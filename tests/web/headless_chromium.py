@@ -7,7 +7,7 @@ What the web tests and the web benchmark may rely on:
     out, a ceiling passed or a signal included. Should this process die
     without closing, the kernel ends the browser with it.
   - browser.new_page() gives a Page of 1024 x 768 CSS pixels: navigate,
-    wait_for an expression with a ceiling, evaluate, click, press a key, the
+    wait_for an expression with a ceiling, evaluate, click, press keys, the
     console errors seen so far, the show's canvas as a PNG data URL.
   - Every failure is a WebTestError whose text is one line.
 """
@@ -258,10 +258,13 @@ class Page:
         for kind in ('mousePressed', 'mouseReleased'):
             self.call('Input.dispatchMouseEvent', {'type': kind, 'x': x, 'y': y, 'button': 'left', 'clickCount': 1})
 
-    def press_escape(self):
+    def press_key(self, key, code, key_code):
         for kind in ('keyDown', 'keyUp'):
-            self.call('Input.dispatchKeyEvent', {'type': kind, 'key': 'Escape', 'code': 'Escape',
-                                                 'windowsVirtualKeyCode': 27, 'nativeVirtualKeyCode': 27})
+            self.call('Input.dispatchKeyEvent', {'type': kind, 'key': key, 'code': code,
+                                                 'windowsVirtualKeyCode': key_code, 'nativeVirtualKeyCode': key_code})
+
+    def press_escape(self):
+        self.press_key('Escape', 'Escape', 27)
 
     def canvas_png(self):
         return self.evaluate("document.getElementById('show').toDataURL('image/png')")
