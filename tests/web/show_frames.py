@@ -107,15 +107,17 @@ COMPARE_JS = """async (webUrl, nativeUrl) => {
 
 @dataclass
 class FrameFigures:
-    share_within: float
+    pixels: int
+    within: int  # pixels within WITHIN_LEVELS
     max_levels: int
     worst_at: tuple
 
     def matches(self):
-        return self.share_within >= WITHIN_SHARE and self.max_levels <= MAX_LEVELS
+        return self.within >= WITHIN_SHARE * self.pixels and self.max_levels <= MAX_LEVELS
 
     def __str__(self):
-        return (f'{100 * self.share_within:.3f} % within {WITHIN_LEVELS}, max {self.max_levels} '
+        return (f'{100 * self.within / self.pixels:.3f} % within {WITHIN_LEVELS} '
+                f'({self.pixels - self.within} pixels beyond), max {self.max_levels} '
                 f'at {self.worst_at[0]},{self.worst_at[1]}')
 
 
@@ -129,7 +131,7 @@ def compare(page, web_url, native_path):
                            await_promise=True)
     if 'size' in result:
         raise WebTestError(f'the page drew {result["size"]}')
-    return FrameFigures(result['within'] / result['pixels'], result['max'], (result['maxX'], result['maxY']))
+    return FrameFigures(result['pixels'], result['within'], result['max'], (result['maxX'], result['maxY']))
 
 
 def save_data_url(url, path):
