@@ -5,6 +5,7 @@
 //
 //   capture_bench --json OUT --show PELMIRA15 --capture CAPTURE [--meshes BENCH_MESHES]
 //   capture_bench --first-frame SINCE_NS OUT   (the child that start-up times)
+//   capture_bench --phases OUT                  (the frame times alone, for the web benchmark)
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -469,6 +470,11 @@ std::string argument(int argc, char** argv, const char* name) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--first-frame") == 0)
         return firstFrameChild(std::atoll(argv[2]), argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--phases") == 0) {
+        Report report;
+        framePhases(report);
+        return report.writeJson(argv[2]) ? 0 : 1;
+    }
     const std::string json = argument(argc, argv, "--json");
     const std::string show = argument(argc, argv, "--show");
     const std::string capture = argument(argc, argv, "--capture");

@@ -1,0 +1,66 @@
+"""A folder served over HTTP on a free loopback port, from a thread of the
+calling process, so it ends with it.
+
+What the web tests may rely on:
+  - StaticSite(folder) serves at once; url() names a file of it; close()
+    stops it (also as a context manager).
+  - WebAssembly goes out as application/wasm, which streaming compilation
+    requires, and nothing may be cached: a later page load sees the files as
+    they are served then.
+  - The paths in `missing` ("data/pelmira.png") answer 404, as if the file
+    had been taken out of the folder.
+"""
+import functools
+import http.server
+import threading
+import urllib.parse
+
+
+class _Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {
+        **http.server.SimpleHTTPRequestHandler.extensions_map,
+        '.wasm': 'application/wasm',
+        '.js': 'text/javascript',
+    }
+
+    def __init__(self, *args, site, **kwargs):
+        self._site = site
+        super().__init__(*args, **kwargs)
+
+    def send_head(self):
+        path = urllib.parse.urlsplit(self.path).path.lstrip('/')
+        if path in self._site.missing:
+            self.send_error(404)
+            return None
+        return super().send_head()
+
+    def end_headers(self):
+        self.send_header('Cache-Control', 'no-store')
+        super().end_headers()
+
+    def log_message(self, *args):
+        pass
+
+
+class StaticSite:
+    def __init__(self, folder):
+        self.missing = set()
+        handler = functools.partial(_Handler, directory=str(folder), site=self)
+        self._server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        self._server.daemon_threads = True
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+        self._thread.start()
+
+    def url(self, path='index.html', query=''):
+        port = self._server.server_address[1]
+        return f'http://127.0.0.1:{port}/{path}' + (f'?{query}' if query else '')
+
+    def close(self):
+        self._server.shutdown()
+        self._server.server_close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
