@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/web/gl/float_sine.h"
+
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
@@ -88,8 +90,8 @@ void translate(float m[MATRIX_FLOATS], float x, float y, float z) {
 // normalised, any other is.
 void rotate(float m[MATRIX_FLOATS], float degrees, float x, float y, float z) {
     const float radians = static_cast<float>(degrees * PI / DEGREES_PER_HALF_TURN);
-    const float s = std::sin(radians);
-    const float c = std::cos(radians);
+    const float s = desktopSinf(radians);
+    const float c = desktopCosf(radians);
     float r[MATRIX_FLOATS];
     setIdentity(r);
     if (x == 0.0f && y == 0.0f && z != 0.0f) {

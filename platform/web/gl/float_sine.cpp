@@ -1,0 +1,104 @@
+#include "platform/web/gl/float_sine.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The polynomials: cosine of the reduced angle as c0 + c1 x^2 + ... + c4 x^8,
+// sine as x + s1 x^3 + s2 x^5 + s3 x^7. The second set gives minus the cosine,
+// for the quadrants where it is negative.
+struct Polynomials {
+    double c0, c1, c2, c3, c4;
+    double s1, s2, s3;
+};
+
+constexpr Polynomials POSITIVE_COSINE = {
+    0x1p0,  -0x1.ffffffd0c621cp-2, 0x1.55553e1068f19p-5, -0x1.6c087e89a359dp-10, 0x1.99343027bf8c3p-16,
+    -0x1.555545995a603p-3, 0x1.1107605230bc4p-7, -0x1.994eb3774cf24p-13,
+};
+constexpr Polynomials NEGATIVE_COSINE = {
+    -0x1p0, 0x1.ffffffd0c621cp-2, -0x1.55553e1068f19p-5, 0x1.6c087e89a359dp-10, -0x1.99343027bf8c3p-16,
+    -0x1.555545995a603p-3, 0x1.1107605230bc4p-7, -0x1.994eb3774cf24p-13,
+};
+
+// The sign the reduced angle takes in each quadrant.
+constexpr double QUADRANT_SIGN[4] = {1.0, -1.0, -1.0, 1.0};
+
+// 2/pi scaled by 2^24, so that the quadrant comes out of an integer
+// conversion rounded to nearest; and pi/2.
+constexpr double TWO_OVER_PI_SCALED = 0x1.45f306dc9c883p+23;
+constexpr double HALF_PI = 0x1.921fb54442d18p0;
+
+// The ranges are told apart by the top 12 bits of the float (exponent and
+// three bits of mantissa), as the library does: below 2^-12 the answer is the
+// first term; below 0.75 no reduction; below 120 the reduction above.
+constexpr uint32_t TOP_BELOW_TINY = 0x398;     // 2^-12
+constexpr uint32_t TOP_BELOW_QUARTER = 0x3f4;  // pi/4, as its top bits say
+constexpr uint32_t TOP_BELOW_REDUCED = 0x42f;  // 120
+
+uint32_t topBits(float x) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return (bits >> 20) & 0x7ff;
+}
+
+// Odd quadrant counts evaluate the cosine polynomial, even ones the sine.
+// Each multiply-add is fused, as the library's build for processors with
+// fused multiply-add (every x86-64 of the last decade) rounds it.
+float evaluate(double x, double x2, const Polynomials& p, int quadrant) {
+    if ((quadrant & 1) == 0) {
+        const double x3 = x * x2;
+        const double s1 = std::fma(x2, p.s3, p.s2);
+        const double x7 = x3 * x2;
+        const double s = std::fma(x3, p.s1, x);
+        return static_cast<float>(std::fma(x7, s1, s));
+    }
+    const double x4 = x2 * x2;
+    const double c2 = std::fma(x2, p.c4, p.c3);
+    const double c1 = std::fma(x2, p.c1, p.c0);
+    const double x6 = x4 * x2;
+    const double c = std::fma(x4, p.c2, c1);
+    return static_cast<float>(std::fma(x6, c2, c));
+}
+
+// x less the nearest multiple of pi/2 (one fused rounding), and that
+// multiple's count.
+double reduce(double x, int& quadrant) {
+    const double scaled = x * TWO_OVER_PI_SCALED;
+    quadrant = (static_cast<int32_t>(scaled) + 0x800000) >> 24;
+    return std::fma(-static_cast<double>(quadrant), HALF_PI, x);
+}
+
+// The cosine is the sine a quadrant on.
+float sineOrCosine(float x, int quadrantShift) {
+    const double wide = x;
+    const uint32_t top = topBits(x);
+    if (top < TOP_BELOW_QUARTER)
+        return evaluate(wide, wide * wide, POSITIVE_COSINE, quadrantShift);
+    int quadrant = 0;
+    const double reduced = reduce(wide, quadrant);
+    const Polynomials& p = (quadrant & 2) ? NEGATIVE_COSINE : POSITIVE_COSINE;
+    return evaluate(reduced * QUADRANT_SIGN[quadrant & 3], reduced * reduced, p, quadrant + quadrantShift);
+}
+
+}  // namespace
+
+float desktopSinf(float x) {
+    const uint32_t top = topBits(x);
+    if (top < TOP_BELOW_TINY)
+        return x;
+    if (top >= TOP_BELOW_REDUCED)
+        return std::sin(x);
+    return sineOrCosine(x, 0);
+}
+
+float desktopCosf(float x) {
+    const uint32_t top = topBits(x);
+    if (top < TOP_BELOW_TINY)
+        return 1.0f;
+    if (top >= TOP_BELOW_REDUCED)
+        return std::cos(x);
+    return sineOrCosine(x, 1);
+}
