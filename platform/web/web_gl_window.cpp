@@ -179,7 +179,10 @@ uint32_t WebGlWindow::pumpMessages() {
     return bits;
 }
 
-bool WebGlWindow::swapBuffers() { return true; }
+bool WebGlWindow::swapBuffers() {
+    presentWebGlFrame();
+    return true;
+}
 
 bool WebGlWindow::shutdown(DisplayConfig& config, const AppInfo&) {
     StageContext context{config, *this, context_, keepFrames_};

@@ -68,10 +68,9 @@ RecordingPlan planOf(const Schedule& schedule) {
     return plan;
 }
 
-// A GLES 3 context on Mesa without a display, drawing into a 1024 x 768
-// pbuffer as Chromium's WebGL 2 draws on Mesa: 8-bit RGBA underneath even
-// when the page asks for no alpha (the alpha channel decides how llvmpipe
-// rounds blending), and 24 depth bits where the desktop pixel format has 16.
+// A GLES 3 context on Mesa without a display, with a 1024 x 768 pbuffer
+// like the drawing buffer Chromium's WebGL 2 has on Mesa (8-bit RGBA, 24
+// depth bits); the backend draws into a frame of its own and reads that.
 // Made once and kept current to the end of the process.
 class EsContext {
 public:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/web/gl/es_calls.h"
 #include "platform/web/gl/fixed_state.h"
 #include "platform/web/gl/primitive_renderer.h"
 
@@ -15,9 +16,21 @@ struct Backend {
     AttributeStack attributes;
     PrimitiveRenderer renderer;
     std::vector<uint8_t> readBack;  // RGBA rows for glReadPixels
+    // The frame is drawn into buffers of the backend's own and copied to the
+    // context's drawing buffer when it is shown (presentWebGlFrame()).
+    es::Uint frameBuffer = 0;
+    es::Uint colourBuffer = 0;
+    es::Uint depthBuffer = 0;
+    GLsizei frameWidth = 0;
+    GLsizei frameHeight = 0;
+    bool scissorTest = false;  // GL_SCISSOR_TEST, which the copy must not meet
     GLint maxTextureSize = 0;
     bool running = false;
     std::string error;
 };
 
 Backend& backend();
+
+// The first row, in the frame kept top row first, of a box whose rows run
+// from y up to y + height - 1 as OpenGL numbers them, from the bottom.
+GLint keptRowOf(GLint y, GLsizei height);

@@ -30,13 +30,20 @@ using Sizeiptr = std::ptrdiff_t;
     X(void, AttachShader, (Uint program, Uint shader), (program, shader))                                   \
     X(void, BindAttribLocation, (Uint program, Uint index, const Char* name), (program, index, name))       \
     X(void, BindBuffer, (Enum target, Uint buffer), (target, buffer))                                       \
+    X(void, BindFramebuffer, (Enum target, Uint framebuffer), (target, framebuffer))                        \
+    X(void, BindRenderbuffer, (Enum target, Uint renderbuffer), (target, renderbuffer))                     \
     X(void, BindTexture, (Enum target, Uint texture), (target, texture))                                    \
     X(void, BindVertexArray, (Uint array), (array))                                                         \
     X(void, BlendFunc, (Enum source, Enum destination), (source, destination))                              \
+    X(void, BlitFramebuffer,                                                                                \
+      (Int sourceX0, Int sourceY0, Int sourceX1, Int sourceY1, Int targetX0, Int targetY0, Int targetX1,    \
+       Int targetY1, Bitfield mask, Enum filter),                                                           \
+      (sourceX0, sourceY0, sourceX1, sourceY1, targetX0, targetY0, targetX1, targetY1, mask, filter))       \
     X(void, BufferData, (Enum target, Sizeiptr size, const void* data, Enum usage),                         \
       (target, size, data, usage))                                                                          \
     X(void, BufferSubData, (Enum target, Intptr offset, Sizeiptr size, const void* data),                   \
       (target, offset, size, data))                                                                         \
+    X(Enum, CheckFramebufferStatus, (Enum target), (target))                                                \
     X(void, Clear, (Bitfield mask), (mask))                                                                 \
     X(void, ClearColor, (Float red, Float green, Float blue, Float alpha), (red, green, blue, alpha))        \
     X(void, ClearDepthf, (Float depth), (depth))                                                            \
@@ -45,7 +52,9 @@ using Sizeiptr = std::ptrdiff_t;
     X(Uint, CreateProgram, (), ())                                                                          \
     X(Uint, CreateShader, (Enum type), (type))                                                              \
     X(void, DeleteBuffers, (Sizei count, const Uint* buffers), (count, buffers))                            \
+    X(void, DeleteFramebuffers, (Sizei count, const Uint* framebuffers), (count, framebuffers))             \
     X(void, DeleteProgram, (Uint program), (program))                                                       \
+    X(void, DeleteRenderbuffers, (Sizei count, const Uint* renderbuffers), (count, renderbuffers))          \
     X(void, DeleteShader, (Uint shader), (shader))                                                          \
     X(void, DeleteTextures, (Sizei count, const Uint* textures), (count, textures))                         \
     X(void, DeleteVertexArrays, (Sizei count, const Uint* arrays), (count, arrays))                         \
@@ -56,7 +65,11 @@ using Sizeiptr = std::ptrdiff_t;
     X(void, Enable, (Enum capability), (capability))                                                        \
     X(void, EnableVertexAttribArray, (Uint index), (index))                                                 \
     X(void, Finish, (), ())                                                                                 \
+    X(void, FramebufferRenderbuffer, (Enum target, Enum attachment, Enum renderbufferTarget, Uint renderbuffer), \
+      (target, attachment, renderbufferTarget, renderbuffer))                                               \
     X(void, GenBuffers, (Sizei count, Uint* buffers), (count, buffers))                                     \
+    X(void, GenFramebuffers, (Sizei count, Uint* framebuffers), (count, framebuffers))                      \
+    X(void, GenRenderbuffers, (Sizei count, Uint* renderbuffers), (count, renderbuffers))                   \
     X(void, GenTextures, (Sizei count, Uint* textures), (count, textures))                                  \
     X(void, GenVertexArrays, (Sizei count, Uint* arrays), (count, arrays))                                  \
     X(void, GetIntegerv, (Enum name, Int* data), (name, data))                                              \
@@ -68,6 +81,8 @@ using Sizeiptr = std::ptrdiff_t;
     X(void, GetShaderiv, (Uint shader, Enum name, Int* value), (shader, name, value))                       \
     X(Int, GetUniformLocation, (Uint program, const Char* name), (program, name))                           \
     X(void, LinkProgram, (Uint program), (program))                                                         \
+    X(void, RenderbufferStorage, (Enum target, Enum format, Sizei width, Sizei height),                     \
+      (target, format, width, height))                                                                      \
     X(void, ReadPixels, (Int x, Int y, Sizei width, Sizei height, Enum format, Enum type, void* pixels),     \
       (x, y, width, height, format, type, pixels))                                                          \
     X(void, Scissor, (Int x, Int y, Sizei width, Sizei height), (x, y, width, height))                      \

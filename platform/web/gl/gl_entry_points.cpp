@@ -43,9 +43,11 @@ int unitOf(GLenum texture) {
 
 void setSwitch(GLenum capability, bool on) {
     switch (capability) {
+    case GL_SCISSOR_TEST:
+        backend().scissorTest = on;
+        [[fallthrough]];
     case GL_BLEND:
     case GL_DEPTH_TEST:
-    case GL_SCISSOR_TEST:
         if (running())
             (on ? es::Enable : es::Disable)(capability);
         break;
@@ -103,20 +105,24 @@ void testProxyImage(GLint level, GLsizei width, GLsizei height, GLint border) {
     state().proxyHeight = fits ? height : 0;
 }
 
-// GL_RGB rows padded to the pack alignment, from an RGBA read.
-void readRgbPixels(GLint x, GLint y, GLsizei width, GLsizei height, uint8_t* out) {
+// Rows from the bottom of the frame, as OpenGL numbers them, out of the
+// frame kept top row first: GL_RGBA, or GL_RGB rows padded to the pack
+// alignment.
+void readPixelRows(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, uint8_t* out) {
     std::vector<uint8_t>& rgba = backend().readBack;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (rgba.size() < pixels * RGBA_BYTES)
         rgba.resize(pixels * RGBA_BYTES);
-    es::ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    const size_t rowBytes = (static_cast<size_t>(width) * RGB_BYTES + PACK_ALIGNMENT - 1) /
-                            PACK_ALIGNMENT * PACK_ALIGNMENT;
+    es::ReadPixels(x, keptRowOf(y, height), width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const size_t pixelBytes = format == GL_RGB ? RGB_BYTES : RGBA_BYTES;
+    const size_t rowBytes = (static_cast<size_t>(width) * pixelBytes + PACK_ALIGNMENT - 1) / PACK_ALIGNMENT *
+                            PACK_ALIGNMENT;
     for (GLsizei row = 0; row < height; ++row) {
-        const uint8_t* from = rgba.data() + static_cast<size_t>(row) * static_cast<size_t>(width) * RGBA_BYTES;
+        const uint8_t* from =
+            rgba.data() + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width) * RGBA_BYTES;
         uint8_t* to = out + static_cast<size_t>(row) * rowBytes;
-        for (GLsizei column = 0; column < width; ++column, from += RGBA_BYTES, to += RGB_BYTES)
-            std::memcpy(to, from, RGB_BYTES);
+        for (GLsizei column = 0; column < width; ++column, from += RGBA_BYTES, to += pixelBytes)
+            std::memcpy(to, from, pixelBytes);
     }
 }
 
@@ -173,14 +179,14 @@ void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
     const GLint box[4] = {x, y, width, height};
     std::copy(box, box + 4, state().scissor);
     if (running())
-        es::Scissor(x, y, width, height);
+        es::Scissor(x, keptRowOf(y, height), width, height);
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     const GLint box[4] = {x, y, width, height};
     std::copy(box, box + 4, state().viewport);
     if (running())
-        es::Viewport(x, y, width, height);
+        es::Viewport(x, keptRowOf(y, height), width, height);
 }
 
 // Matrices: the model-view and the projection, one of each, no stacks.
@@ -385,10 +391,8 @@ void glFinish() {
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
     if (!running() || type != GL_UNSIGNED_BYTE || width < 0 || height < 0)
         return;
-    if (format == GL_RGB)
-        readRgbPixels(x, y, width, height, static_cast<uint8_t*>(pixels));
-    else if (format == GL_RGBA)
-        es::ReadPixels(x, y, width, height, format, type, pixels);
+    if (format == GL_RGB || format == GL_RGBA)
+        readPixelRows(x, y, width, height, format, static_cast<uint8_t*>(pixels));
 }
 
 const GLubyte* glGetString(GLenum name) {

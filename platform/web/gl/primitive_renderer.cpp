@@ -94,13 +94,6 @@ in vec4 v_colour;
 in vec2 v_texCoord0;
 in vec2 v_texCoord1;
 out vec4 o_colour;
-// The depth a 16-bit buffer keeps, whatever the buffer here: the desktop
-// pixel format has 16 bits, and its rounding decides which of two nearly
-// equal surfaces a GL_EQUAL pass finds. The driver rounds z x 65535/65536
-// to the nearest multiple of 1/65536, ties to even.
-float depth16(float z) {
-    return roundEven(clamp(z, 0.0, 1.0) * DEPTH16_SCALE * DEPTH16_STEPS) / (DEPTH16_STEPS - 1.0);
-}
 vec4 applyUnit(int operation, vec4 texel, vec4 previous) {
     if (operation == UNIT_REPLACE_RGB)
         return vec4(texel.rgb, texel.a * previous.a);
@@ -113,14 +106,12 @@ void main() {
     if (u_unit1 != UNIT_OFF)
         colour = applyUnit(u_unit1, texture(u_texture1, v_texCoord1), colour);
     o_colour = colour;
-    gl_FragDepth = depth16(gl_FragCoord.z);
 }
 )";
 
 std::string fragmentShaderSource() {
     return "#version 300 es\n#define UNIT_OFF " + std::to_string(UNIT_OFF) + "\n#define UNIT_MODULATE " +
-           std::to_string(UNIT_MODULATE) + "\n#define UNIT_REPLACE_RGB " + std::to_string(UNIT_REPLACE_RGB) +
-           "\n#define DEPTH16_STEPS 65536.0\n#define DEPTH16_SCALE (65535.0 / 65536.0)" + FRAGMENT_SHADER_BODY;
+           std::to_string(UNIT_MODULATE) + "\n#define UNIT_REPLACE_RGB " + std::to_string(UNIT_REPLACE_RGB) + "\n" + FRAGMENT_SHADER_BODY;
 }
 
 int unitOperation(const TextureUnitState& unit) {
@@ -291,6 +282,10 @@ void PrimitiveRenderer::setUniforms(const FixedState& state) {
     const auto& uniform = es_->uniform;
     float mvp[MATRIX_FLOATS];
     multiply(state.projection, state.modelView, mvp);
+    // The frame is kept top row first, as the desktop keeps a window's
+    // (webgl_backend.h): clip-space y changes sign, which is exact.
+    for (int column = 0; column < 4; ++column)
+        mvp[column * 4 + 1] = -mvp[column * 4 + 1];
     es::UniformMatrix4fv(uniform.mvp, 1, GL_FALSE, mvp);
     for (int unit = 0; unit < TEXTURE_UNIT_COUNT; ++unit)
         es::Uniform1i(uniform.unit[unit], unitOperation(state.texture.units[unit]));
