@@ -30,7 +30,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps build run test bench install clean web serve-web
+.PHONY: all deps web-deps build run test test-builds sanitizer-build bench install clean web serve-web
 
 all: build
 
@@ -75,13 +75,25 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
-# The web page's tests load build-web/, so the page is built first.
-test: build web
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
+# The other trees the tests need, the web page and the sanitizer build, are
+# built while the native tests run: many of those wait on the show's own
+# clock and leave the cores idle. Their output is shown when they fail.
+TEST_BUILDS_LOG := $(BUILD_DIR)/test-builds.log
+
+test: build web-deps
+	@$(MAKE) --no-print-directory test-builds > $(TEST_BUILDS_LOG) 2>&1 & builds=$$!; \
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web; tested=$$?; \
+	wait $$builds || { cat $(TEST_BUILDS_LOG); echo "make test: building the web page or the sanitizer tree failed"; exit 1; }; \
+	exit $$tested
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -L web
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'
+
+test-builds: web sanitizer-build
+
+sanitizer-build:
 	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'
 
 # Installs the two programs, their data, the desktop entry, icon and manual
 # pages, stripped. The programs find their data beside their own bin/ folder,
