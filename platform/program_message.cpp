@@ -1,12 +1,9 @@
+// Tagged messages on stderr (a page's stderr is the browser's console); the
+// program's name comes from the platform's program_naming.cpp.
 #include "platform/program_message.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
-
-const char* programName() { return program_invocation_short_name; }
 
 void programMessage(const char* format, ...) {
     std::fprintf(stderr, "%s: ", programName());
@@ -15,10 +12,4 @@ void programMessage(const char* format, ...) {
     std::vfprintf(stderr, format, arguments);
     va_end(arguments);
     std::fputc('\n', stderr);
-}
-
-std::string fullPath(const char* path) {
-    std::error_code failure;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, failure);
-    return failure ? std::string(path) : absolute.string();
 }
