@@ -75,18 +75,31 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
-# The other trees the tests need, the web page and the sanitizer build, are
-# built while the native tests run: many of those wait on the show's own
-# clock and leave the cores idle. Their output is shown when they fail.
+# make test overlaps what would leave cores idle: the web build's packages are
+# installed while the native tree builds; the web page and the sanitizer tree
+# are built while the native tests run, many of which wait on the show's own
+# clock; the page's tests, which wait on the browser's, run beside the
+# sanitizer tests. What ran beside is shown when it fails (the logs are in
+# the build tree), and the page's tests' output after the sanitizer tests.
+WEB_DEPS_LOG    := $(BUILD_DIR)/web-deps.log
 TEST_BUILDS_LOG := $(BUILD_DIR)/test-builds.log
+WEB_TESTS_LOG   := $(BUILD_DIR)/web-tests.log
 
-test: build web-deps
+test: deps
+	@mkdir -p $(BUILD_DIR)
+	@$(MAKE) --no-print-directory web-deps > $(WEB_DEPS_LOG) 2>&1 & packages=$$!; \
+	$(MAKE) --no-print-directory build; built=$$?; \
+	wait $$packages || { cat $(WEB_DEPS_LOG); echo "make test: installing the web build's packages failed"; exit 1; }; \
+	exit $$built
 	@$(MAKE) --no-print-directory test-builds > $(TEST_BUILDS_LOG) 2>&1 & builds=$$!; \
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web; tested=$$?; \
 	wait $$builds || { cat $(TEST_BUILDS_LOG); echo "make test: building the web page or the sanitizer tree failed"; exit 1; }; \
 	exit $$tested
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -L web
-	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -L web > $(WEB_TESTS_LOG) 2>&1 & web=$$!; \
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'; \
+	sanitized=$$?; wait $$web; paged=$$?; \
+	echo "The web page's tests (run beside the sanitizer tests):"; cat $(WEB_TESTS_LOG); \
+	[ $$sanitized = 0 ] && [ $$paged = 0 ]
 
 test-builds: web sanitizer-build
 
