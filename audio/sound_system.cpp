@@ -25,7 +25,6 @@ namespace {
 // SDL reports no latency: the device is taken to hold this many periods
 // beyond the one a callback hands over.
 constexpr int QUEUED_PERIODS = 2;
-constexpr int CHANNEL_LIMIT = 1024;
 
 struct Snapshot {
     uint32_t epoch;
@@ -33,9 +32,6 @@ struct Snapshot {
     int64_t after;
     uint64_t stamp;
 };
-
-FileCallbacks fileCallbacks{};
-const char* lastError = "";
 
 SoundStream* liveStream(SoundStream* stream) {
     const int count = output.streamCount.load(std::memory_order_relaxed);
@@ -91,18 +87,13 @@ void stopStream(SoundStream& stream) {
     stream.resumeNeedsSeek = true;
 }
 
-SoundStream* failOpen(const char* reason) {
-    lastError = reason;
-    return nullptr;
-}
-
 }  // namespace
 
 bool soundInit(int mixRate, int maxChannels, unsigned flags) {
     if (output.started)
         return true;
-    if (mixRate <= 0 || maxChannels <= 0 || maxChannels > CHANNEL_LIMIT || flags != 0) {
-        lastError = "unsupported output settings";
+    if (const char* refusal = outputSettingsRefusal(mixRate, maxChannels, flags)) {
+        setLastError(refusal);
         return false;
     }
     mpg123_init();
@@ -126,42 +117,26 @@ bool soundInit(int mixRate, int maxChannels, unsigned flags) {
     } catch (const std::system_error&) {
         closeDevice();
         output.channelVolumes.reset();
-        lastError = "cannot start the output thread";
+        setLastError("cannot start the output thread");
         return false;
     }
     output.started = true;
     return true;
 }
 
-void soundSetFileCallbacks(SoundFileOpen open, SoundFileClose close, SoundFileRead read, SoundFileSeek seek,
-                           SoundFileTell tell) {
-    fileCallbacks = FileCallbacks{open, close, read, seek, tell};
-}
-
 SoundStream* soundStreamOpen(const char* path, unsigned mode, int offset) {
-    if (!output.started)
-        return failOpen("the sound output is not started");
-    if (path == nullptr || mode != 0 || offset != 0)
-        return failOpen("unsupported stream request");
-    const FileCallbacks& callbacks = fileCallbacks;
-    if (callbacks.open == nullptr || callbacks.close == nullptr || callbacks.read == nullptr ||
-        callbacks.seek == nullptr || callbacks.tell == nullptr)
-        return failOpen("no file callbacks set");
     const int slot = output.streamCount.load(std::memory_order_relaxed);
-    if (slot == STREAM_CAPACITY)
-        return failOpen("too many open streams");
+    if (const char* refusal = streamRequestRefusal(output.started, path, mode, offset, slot))
+        return failOpen(refusal);
 
     SoundStream* stream = new SoundStream();
-    stream->callbacks = callbacks;
     stream->ring.resize(RING_BLOCKS);
-    stream->file = callbacks.open(path);
-    if (stream->file == nullptr) {
+    const char* failure = stream->mp3.open(path, output.rate);
+    if (failure == nullptr && !decodeFirstBlock(*stream))
+        failure = NO_MP3_DATA;
+    if (failure != nullptr) {
         closeStream(stream);
-        return failOpen("the file cannot be opened");
-    }
-    if (!openDecoder(*stream)) {
-        closeStream(stream);
-        return failOpen("the file holds no playable MP3 data");
+        return failOpen(failure);
     }
     try {
         stream->decoderThread = std::thread(runDecoder, std::ref(*stream));
@@ -234,8 +209,6 @@ int soundChannelVolume(int channel) {
 void soundSetMasterVolume(int volume) { masterVolume.store(volume, std::memory_order_relaxed); }
 
 int soundMasterVolume() { return masterVolume.load(std::memory_order_relaxed); }
-
-const char* soundLastError() { return lastError; }
 
 void soundClose() {
     if (!output.started)

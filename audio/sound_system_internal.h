@@ -6,11 +6,12 @@
 // is attached, the output thread's silent pace after) mixes the rings.
 #pragma once
 
+#include "audio/mp3_file.h"
+#include "audio/sound_requests.h"
 #include "audio/sound_system.h"
 #include "audio/volume.h"
 
 #include <SDL.h>
-#include <mpg123.h>
 
 #include <atomic>
 #include <chrono>
@@ -23,12 +24,9 @@
 
 namespace sound_internal {
 
-constexpr int OUTPUT_CHANNELS = 2;
-constexpr int FRAME_BYTES = OUTPUT_CHANNELS * static_cast<int>(sizeof(int16_t));
 constexpr int REQUESTED_PERIOD_FRAMES = 1024;
 constexpr int BLOCK_FRAMES = 1024;
 constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
-constexpr int STREAM_CAPACITY = 8;
 constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long counts as lost.
 constexpr int STALL_LIMIT_MS = 250;
@@ -38,14 +36,6 @@ constexpr int WATCH_INTERVAL_MS = static_cast<int>(WATCH_INTERVAL.count());
 // have taken over from a stalled device.
 constexpr int INTERPOLATION_REACH_MS = STALL_LIMIT_MS + 2 * WATCH_INTERVAL_MS;
 constexpr int64_t NO_EPOCH = -1;
-
-struct FileCallbacks {
-    SoundFileOpen open;
-    SoundFileClose close;
-    SoundFileRead read;
-    SoundFileSeek seek;
-    SoundFileTell tell;
-};
 
 // One decoded block, tagged with the epoch (count of position moves) it was
 // decoded in, so that the consumer can drop what a move made stale.
@@ -58,9 +48,7 @@ struct RingBlock {
 }  // namespace sound_internal
 
 struct SoundStream {
-    sound_internal::FileCallbacks callbacks{};
-    void* file = nullptr;
-    mpg123_handle* decoder = nullptr;
+    sound_internal::Mp3File mp3;
     std::thread decoderThread;
     std::atomic<bool> quit{false};
 
@@ -142,14 +130,8 @@ inline uint64_t framesToTicks(int64_t frames) {
     return static_cast<uint64_t>(frames) * output.counterFrequency / static_cast<uint64_t>(output.rate);
 }
 
-// sound_file.cpp: libmpg123 reads the stream through the file callbacks.
-void closeFile(SoundStream& stream);
-mpg123_ssize_t readThrough(void* handle, void* buffer, size_t bytes);
-off_t seekThrough(void* handle, off_t offset, int whence);
-void cleanupThrough(void* handle);
-
 // stream_decoder.cpp: the decoder thread that fills a stream's ring.
-bool openDecoder(SoundStream& stream);
+bool decodeFirstBlock(SoundStream& stream);
 void runDecoder(SoundStream& stream);
 // Stops the decoder thread and frees the stream, opened or half-opened.
 void closeStream(SoundStream* stream);

@@ -13,7 +13,7 @@ constexpr auto DECODER_IDLE = std::chrono::milliseconds(5);
 bool decodeBlock(SoundStream& stream, uint32_t epoch, uint64_t written) {
     RingBlock& block = stream.ring[written % RING_BLOCKS];
     size_t bytes = 0;
-    const int result = mpg123_read(stream.decoder, block.samples, sizeof block.samples, &bytes);
+    const int result = mpg123_read(stream.mp3.decoder(), block.samples, sizeof block.samples, &bytes);
     block.epoch = epoch;
     block.frames = static_cast<int>(bytes / FRAME_BYTES);
     if (block.frames > 0)
@@ -35,7 +35,7 @@ void runDecoder(SoundStream& stream) {
         if (wanted != epoch) {
             epoch = wanted;
             const off_t target = static_cast<off_t>(stream.seekTarget.load(std::memory_order_relaxed));
-            ended = mpg123_seek(stream.decoder, target, SEEK_SET) < 0;
+            ended = mpg123_seek(stream.mp3.decoder(), target, SEEK_SET) < 0;
             if (ended)
                 markEnded(stream, epoch);
             continue;
@@ -53,27 +53,9 @@ void runDecoder(SoundStream& stream) {
     }
 }
 
-// Opens the decoder on the file and decodes the first block, which proves
-// the file holds MP3 data in a format the output takes.
-bool openDecoder(SoundStream& stream) {
-    stream.decoder = mpg123_new(nullptr, nullptr);
-    if (stream.decoder == nullptr)
-        return false;
-    mpg123_handle* decoder = stream.decoder;
-    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    mpg123_format_none(decoder);
-    if (mpg123_format(decoder, output.rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
-        return false;
-    if (mpg123_replace_reader_handle(decoder, readThrough, seekThrough, cleanupThrough) != MPG123_OK)
-        return false;
-    if (mpg123_open_handle(decoder, &stream) != MPG123_OK)
-        return false;
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(decoder, &rate, &channels, &encoding) != MPG123_OK || rate != output.rate ||
-        channels != OUTPUT_CHANNELS || encoding != MPG123_ENC_SIGNED_16)
-        return false;
+// Decodes the first block of the opened file into the ring, which proves it
+// holds samples, not only a header.
+bool decodeFirstBlock(SoundStream& stream) {
     const bool more = decodeBlock(stream, 0, 0);
     if (stream.blocksWritten.load(std::memory_order_relaxed) == 0)
         return false;
@@ -86,12 +68,7 @@ void closeStream(SoundStream* stream) {
     stream->quit.store(true, std::memory_order_release);
     if (stream->decoderThread.joinable())
         stream->decoderThread.join();
-    if (stream->decoder != nullptr) {
-        mpg123_close(stream->decoder);
-        mpg123_delete(stream->decoder);
-    }
-    // mpg123 only cleans up a handle it has taken on.
-    closeFile(*stream);
+    // The file goes with the stream, after the thread that reads it.
     delete stream;
 }
 

@@ -15,11 +15,12 @@
 #include <mpg123.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "audio/mp3_file.h"
+#include "audio/sound_requests.h"
 #include "audio/volume.h"
 #include "platform/program_message.h"
 
@@ -39,13 +40,11 @@ void webAudioSetMasterGain(double gain);
 void webAudioClose(void);
 }
 
+using namespace sound_internal;
+
 namespace {
 
-constexpr int OUTPUT_CHANNELS = 2;
-constexpr int FRAME_BYTES = OUTPUT_CHANNELS * static_cast<int>(sizeof(int16_t));
 constexpr int BLOCK_FRAMES = 4096;  // one AudioBuffer, about 0.1 s
-constexpr int STREAM_CAPACITY = 8;
-constexpr int CHANNEL_LIMIT = 1024;
 constexpr int MS_PER_SECOND = 1000;
 // A hidden tab runs interval timers about once a second: decode well past that.
 constexpr double DECODE_AHEAD_SECONDS = 3.0;
@@ -58,20 +57,10 @@ constexpr double START_DELAY_SECONDS = 0.1;
 // goes on in silence.
 constexpr double STALL_LIMIT_MS = 1000.0;
 
-struct FileCallbacks {
-    SoundFileOpen open;
-    SoundFileClose close;
-    SoundFileRead read;
-    SoundFileSeek seek;
-    SoundFileTell tell;
-};
-
 }  // namespace
 
 struct SoundStream {
-    FileCallbacks callbacks{};
-    void* file = nullptr;
-    mpg123_handle* decoder = nullptr;
+    Mp3File mp3;
     int id = 0;
     int channel = 0;
     bool playing = false;
@@ -102,8 +91,6 @@ struct Output {
 
 Output output;
 int masterVolume = FULL_VOLUME;
-FileCallbacks fileCallbacks{};
-const char* lastError = "";
 int16_t decodedBlock[BLOCK_FRAMES * OUTPUT_CHANNELS];
 
 double gainOf(int volume) { return static_cast<double>(std::clamp(volume, 0, FULL_VOLUME)) / FULL_VOLUME; }
@@ -152,7 +139,7 @@ void scheduleAhead(SoundStream& stream) {
         if (when < now)
             stream.clockStart += now + START_DELAY_SECONDS - when;
         size_t bytes = 0;
-        const int result = mpg123_read(stream.decoder, decodedBlock, sizeof decodedBlock, &bytes);
+        const int result = mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes);
         const int frames = static_cast<int>(bytes / FRAME_BYTES);
         if (frames > 0) {
             webAudioSchedule(stream.id, stream.channel, decodedBlock, frames, output.rate,
@@ -170,7 +157,7 @@ void startClock(SoundStream& stream) {
 }
 
 void moveTo(SoundStream& stream, int64_t frames) {
-    stream.ended = mpg123_seek(stream.decoder, static_cast<off_t>(frames), SEEK_SET) < 0;
+    stream.ended = mpg123_seek(stream.mp3.decoder(), static_cast<off_t>(frames), SEEK_SET) < 0;
     stream.baseFrames = frames;
     stream.frozenFrames = frames;
     stream.resumeNeedsSeek = false;
@@ -240,67 +227,17 @@ void onTimer(void*) {
         scheduleAhead(*output.streams[i]);
 }
 
-// libmpg123 reads the stream through the file callbacks only; its lseek
-// answers the new absolute offset, as POSIX lseek does.
-mpg123_ssize_t readThrough(void* handle, void* buffer, size_t bytes) {
-    SoundStream& stream = *static_cast<SoundStream*>(handle);
-    const int got = stream.callbacks.read(buffer, static_cast<int>(std::min<size_t>(bytes, INT_MAX)), stream.file);
-    return got < 0 ? -1 : got;
-}
-
-off_t seekThrough(void* handle, off_t offset, int whence) {
-    SoundStream& stream = *static_cast<SoundStream*>(handle);
-    if (offset < INT_MIN || offset > INT_MAX ||
-        stream.callbacks.seek(stream.file, static_cast<int>(offset), static_cast<signed char>(whence)) != 0)
-        return -1;
-    const int at = stream.callbacks.tell(stream.file);
-    return at < 0 ? -1 : at;
-}
-
-void closeFile(SoundStream& stream) {
-    if (stream.file != nullptr) {
-        stream.callbacks.close(stream.file);
-        stream.file = nullptr;
-    }
-}
-
-void cleanupThrough(void* handle) { closeFile(*static_cast<SoundStream*>(handle)); }
-
-// Opens the decoder and decodes a first block, which proves the file holds
-// MP3 data in the output's format, then goes back to its start.
-bool openDecoder(SoundStream& stream) {
-    stream.decoder = mpg123_new(nullptr, nullptr);
-    if (stream.decoder == nullptr)
-        return false;
-    mpg123_handle* decoder = stream.decoder;
-    mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    mpg123_format_none(decoder);
-    long rate = 0;
-    int channels = 0, encoding = 0;
+// Decodes a first block of the opened file, which proves it holds samples,
+// not only a header, then goes back to its start.
+bool decodeFirstBlock(SoundStream& stream) {
     size_t bytes = 0;
-    return mpg123_format(decoder, output.rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) == MPG123_OK &&
-           mpg123_replace_reader_handle(decoder, readThrough, seekThrough, cleanupThrough) == MPG123_OK &&
-           mpg123_open_handle(decoder, &stream) == MPG123_OK &&
-           mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK && rate == output.rate &&
-           channels == OUTPUT_CHANNELS && encoding == MPG123_ENC_SIGNED_16 &&
-           mpg123_read(decoder, decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR && bytes > 0 &&
-           mpg123_seek(decoder, 0, SEEK_SET) == 0;
+    return mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR &&
+           bytes > 0 && mpg123_seek(stream.mp3.decoder(), 0, SEEK_SET) == 0;
 }
 
 void closeStream(SoundStream* stream) {
     webAudioStopStream(stream->id);
-    if (stream->decoder != nullptr) {
-        mpg123_close(stream->decoder);
-        mpg123_delete(stream->decoder);
-    }
-    // mpg123 only cleans up a handle it has taken on.
-    closeFile(*stream);
     delete stream;
-}
-
-SoundStream* failOpen(const char* reason) {
-    lastError = reason;
-    return nullptr;
 }
 
 }  // namespace
@@ -308,8 +245,8 @@ SoundStream* failOpen(const char* reason) {
 bool soundInit(int mixRate, int maxChannels, unsigned flags) {
     if (output.started)
         return true;
-    if (mixRate <= 0 || maxChannels <= 0 || maxChannels > CHANNEL_LIMIT || flags != 0) {
-        lastError = "unsupported output settings";
+    if (const char* refusal = outputSettingsRefusal(mixRate, maxChannels, flags)) {
+        setLastError(refusal);
         return false;
     }
     mpg123_init();
@@ -325,34 +262,18 @@ bool soundInit(int mixRate, int maxChannels, unsigned flags) {
     return true;
 }
 
-void soundSetFileCallbacks(SoundFileOpen open, SoundFileClose close, SoundFileRead read, SoundFileSeek seek,
-                           SoundFileTell tell) {
-    fileCallbacks = FileCallbacks{open, close, read, seek, tell};
-}
-
 SoundStream* soundStreamOpen(const char* path, unsigned mode, int offset) {
-    if (!output.started)
-        return failOpen("the sound output is not started");
-    if (path == nullptr || mode != 0 || offset != 0)
-        return failOpen("unsupported stream request");
-    const FileCallbacks& callbacks = fileCallbacks;
-    if (callbacks.open == nullptr || callbacks.close == nullptr || callbacks.read == nullptr ||
-        callbacks.seek == nullptr || callbacks.tell == nullptr)
-        return failOpen("no file callbacks set");
-    if (output.streamCount == STREAM_CAPACITY)
-        return failOpen("too many open streams");
+    if (const char* refusal = streamRequestRefusal(output.started, path, mode, offset, output.streamCount))
+        return failOpen(refusal);
 
     SoundStream* stream = new SoundStream();
-    stream->callbacks = callbacks;
     stream->id = output.nextStreamId++;
-    stream->file = callbacks.open(path);
-    if (stream->file == nullptr) {
+    const char* failure = stream->mp3.open(path, output.rate);
+    if (failure == nullptr && !decodeFirstBlock(*stream))
+        failure = NO_MP3_DATA;
+    if (failure != nullptr) {
         closeStream(stream);
-        return failOpen("the file cannot be opened");
-    }
-    if (!openDecoder(*stream)) {
-        closeStream(stream);
-        return failOpen("the file holds no playable MP3 data");
+        return failOpen(failure);
     }
     output.streams[output.streamCount++] = stream;
     return stream;
@@ -423,8 +344,6 @@ void soundSetMasterVolume(int volume) {
 }
 
 int soundMasterVolume() { return masterVolume; }
-
-const char* soundLastError() { return lastError; }
 
 void soundClose() {
     if (!output.started)

@@ -133,6 +133,27 @@ TEST_F(SoundSystemTest, OpenFailsWithoutOutputFileOrMp3DataAndReleasesTheFile) {
     EXPECT_EQ(soundStreamOpen(sweepTrack().c_str(), 0, 0), nullptr);
 }
 
+TEST_F(SoundSystemTest, RequestsItCannotServeAreRefusedWithoutTouchingAFile) {
+    EXPECT_FALSE(soundInit(MIX_RATE, 0, 0));
+    EXPECT_FALSE(soundInit(MIX_RATE, CHANNELS, 1));
+    EXPECT_STRNE(soundLastError(), "");
+
+    start("dummy");
+    useCountingCallbacks();
+    EXPECT_EQ(soundStreamOpen(nullptr, 0, 0), nullptr);
+    EXPECT_EQ(soundStreamOpen(sweepTrack().c_str(), 1, 0), nullptr);
+    EXPECT_EQ(soundStreamOpen(sweepTrack().c_str(), 0, 1), nullptr);
+    EXPECT_EQ(opens, 0);
+
+    // The registry fills up, and the request past it is refused up front.
+    constexpr int ENOUGH_STREAMS = 64;
+    int opened = 0;
+    while (opened < ENOUGH_STREAMS && soundStreamOpen(shortTrack().c_str(), 0, 0) != nullptr)
+        ++opened;
+    EXPECT_LT(opened, ENOUGH_STREAMS);
+    EXPECT_EQ(opens, opened);
+}
+
 TEST_F(SoundSystemTest, NullOrClosedStreamsAreRefusedHarmlessly) {
     start("dummy");
     SoundStream* stream = openStdio(sweepTrack());

@@ -1,0 +1,24 @@
+// The checks both sound layers make on soundInit() and soundStreamOpen()
+// before they act, and the reason soundLastError() (defined here) gives.
+#pragma once
+
+#include "audio/sound_system.h"
+
+namespace sound_internal {
+
+constexpr int STREAM_CAPACITY = 8;
+
+// Why soundInit() refuses the settings, or null when it takes them.
+const char* outputSettingsRefusal(int mixRate, int maxChannels, unsigned flags);
+// Why soundStreamOpen() refuses before it touches a file, or null: no
+// output, a request other than mode 0 at offset 0, a file callback missing,
+// or openStreams at STREAM_CAPACITY.
+const char* streamRequestRefusal(bool outputStarted, const char* path, unsigned mode, int offset,
+                                 int openStreams);
+
+// Keeps the reason soundLastError() gives from now on.
+void setLastError(const char* reason);
+// setLastError(), then null for the failed open to answer.
+SoundStream* failOpen(const char* reason);
+
+}  // namespace sound_internal
