@@ -27,8 +27,12 @@ public:
     virtual void togglePause() = 0;
     // The music channel's volume, level 0 to 1 (x 255, truncated, unclamped).
     virtual void setVolume(float level) = 0;
+    // The play position in ms; while paused, the position it paused at.
     virtual uint32_t timeMs() = 0;
     virtual void stop() = 0;
+    // Moves the music to a position in ms, playing or paused; a paused
+    // player resumes from there.
+    virtual void setPosition(uint32_t ms) = 0;
     // The volume of everything the player sounds, 0 (silent) to 255 (full):
     // the fade of the ending lowers it frame by frame.
     virtual void setMasterVolume(int volume) = 0;

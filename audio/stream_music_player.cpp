@@ -51,10 +51,12 @@ void StreamMusicPlayer::play() {
     paused = false;
 }
 
+// The position is saved before the pause begins: timeMs() answers the saved
+// one from then on.
 void StreamMusicPlayer::togglePause() {
-    paused = !paused;
-    if (paused) {
+    if (!paused) {
         savedTimeMs = timeMs();
+        paused = true;
         stop();
     } else {
         soundStreamSetPosition(stream, savedTimeMs);
@@ -68,9 +70,18 @@ void StreamMusicPlayer::setVolume(float level) {
 
 void StreamMusicPlayer::setMasterVolume(int volume) { soundSetMasterVolume(volume); }
 
-uint32_t StreamMusicPlayer::timeMs() { return soundStreamTimeMs(stream); }
+// A stopped stream freezes where it was heard when stopped, which may lie a
+// little past the position saved just before: a paused show stays on the
+// saved one, the one it resumes from.
+uint32_t StreamMusicPlayer::timeMs() { return paused ? savedTimeMs : soundStreamTimeMs(stream); }
 
 void StreamMusicPlayer::stop() { soundStreamStop(stream); }
+
+void StreamMusicPlayer::setPosition(uint32_t ms) {
+    soundStreamSetPosition(stream, ms);
+    if (paused)
+        savedTimeMs = ms;
+}
 
 // Kept for the interface.
 bool StreamMusicPlayer::unsupportedA(int32_t, int32_t, int32_t) { return false; }

@@ -22,6 +22,7 @@ public:
     void setVolume(float level) override;
     uint32_t timeMs() override;
     void stop() override;
+    void setPosition(uint32_t ms) override;
     void setMasterVolume(int volume) override;
 
     SoundStream* stream = nullptr;

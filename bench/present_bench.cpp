@@ -42,6 +42,7 @@ public:
     bool open(const char*) override { return true; }
     void play() override {}
     void stop() override {}
+    void setPosition(uint32_t) override {}
     void close() override {}
     void setVolume(float) override {}
     void togglePause() override {}

@@ -15,8 +15,10 @@ void ClockPlayer::stop() {}
 
 void ClockPlayer::setMasterVolume(int volume) { clock_.setMasterVolume(volume); }
 
-// The show never pauses and sets no channel volume on a virtual clock.
+// The show never pauses, seeks or sets a channel volume on a virtual clock:
+// its time is the passes'.
 void ClockPlayer::togglePause() {}
+void ClockPlayer::setPosition(uint32_t) {}
 void ClockPlayer::setVolume(float) {}
 
 // Kept for the interface.

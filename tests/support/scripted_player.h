@@ -14,6 +14,10 @@ public:
     // The positions timeMs() answers in turn; the last one repeats.
     std::deque<uint32_t> times{0};
     std::vector<int> masterVolumes;
+    // Every pause toggled and position set, in order: positions, and
+    // PAUSE_TOGGLED for a toggle.
+    static constexpr uint32_t PAUSE_TOGGLED = UINT32_MAX;
+    std::vector<uint32_t> moves;
 
     bool open(const char*) override { return true; }
     bool unsupportedA(int32_t, int32_t, int32_t) override { return false; }
@@ -22,7 +26,7 @@ public:
     void close() override {}
     void noOperation() override {}
     void play() override {}
-    void togglePause() override {}
+    void togglePause() override { moves.push_back(PAUSE_TOGGLED); }
     void setVolume(float) override {}
     uint32_t timeMs() override {
         const uint32_t now = times.front();
@@ -31,6 +35,7 @@ public:
         return now;
     }
     void stop() override {}
+    void setPosition(uint32_t ms) override { moves.push_back(ms); }
     void setMasterVolume(int volume) override { masterVolumes.push_back(volume); }
 };
 
