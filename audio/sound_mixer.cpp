@@ -1,5 +1,7 @@
 // The consumer: takes each playing stream's next frames out of its ring,
 // mixes them at the stream's gain and publishes the position it handed on.
+// When a stream moves or stops, what it would have played next fades out
+// while the music found at the new position fades in.
 // Runs on the SDL audio thread or the silent pace: never allocates, locks,
 // logs or throws.
 #include "audio/sound_system_internal.h"
@@ -24,6 +26,18 @@ void mixFrames(int16_t* out, const int16_t* in, int frames, int gain) {
     }
 }
 
+// As mixFrames, frame f further scaled by (level + slope x f) / RAMP_FRAMES.
+void mixRamp(int16_t* out, const int16_t* in, int frames, int gain, int level, int slope) {
+    constexpr int64_t FULL_RAMP = int64_t{FULL_GAIN} * RAMP_FRAMES;
+    for (int f = 0; f < frames; ++f, level += slope) {
+        for (int c = 0; c < OUTPUT_CHANNELS; ++c) {
+            const int i = f * OUTPUT_CHANNELS + c;
+            const int64_t mixed = out[i] + int64_t{in[i]} * gain * level / FULL_RAMP;
+            out[i] = static_cast<int16_t>(std::clamp<int64_t>(mixed, INT16_MIN, INT16_MAX));
+        }
+    }
+}
+
 void dropStale(SoundStream& stream, uint32_t epoch) {
     uint64_t read = stream.blocksRead.load(std::memory_order_relaxed);
     const uint64_t written = stream.blocksWritten.load(std::memory_order_acquire);
@@ -33,7 +47,9 @@ void dropStale(SoundStream& stream, uint32_t epoch) {
     }
 }
 
-int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, int gain) {
+// Mixes the epoch's next frames into out; the first of them fade in when
+// rampFrom, the epoch's frame count at out, is below RAMP_FRAMES.
+int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, int gain, int64_t rampFrom) {
     int done = 0;
     uint64_t read = stream.blocksRead.load(std::memory_order_relaxed);
     while (done < frames && read != stream.blocksWritten.load(std::memory_order_acquire)) {
@@ -41,7 +57,12 @@ int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, in
         if (block.epoch != epoch)
             break;
         const int n = std::min(block.frames - stream.blockOffset, frames - done);
-        mixFrames(out + done * OUTPUT_CHANNELS, block.samples + stream.blockOffset * OUTPUT_CHANNELS, n, gain);
+        int16_t* to = out + done * OUTPUT_CHANNELS;
+        const int16_t* from = block.samples + stream.blockOffset * OUTPUT_CHANNELS;
+        const int64_t at = rampFrom + done;
+        const int ramped = at < RAMP_FRAMES ? static_cast<int>(std::min<int64_t>(n, RAMP_FRAMES - at)) : 0;
+        mixRamp(to, from, ramped, gain, static_cast<int>(at), 1);
+        mixFrames(to + ramped * OUTPUT_CHANNELS, from + ramped * OUTPUT_CHANNELS, n - ramped, gain);
         done += n;
         stream.blockOffset += n;
         if (stream.blockOffset == block.frames) {
@@ -50,6 +71,21 @@ int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, in
         }
     }
     return done;
+}
+
+// Takes what the epoch would have played next out of the ring, to fade out.
+void keepTail(SoundStream& stream, uint32_t epoch) {
+    std::memset(stream.tail, 0, sizeof stream.tail);
+    stream.tailFrames = copyFrames(stream, epoch, stream.tail, RAMP_FRAMES, FULL_GAIN, RAMP_FRAMES);
+    stream.tailDone = 0;
+}
+
+void mixTail(SoundStream& stream, int16_t* out, int frames, int gain) {
+    const int n = std::min(frames, stream.tailFrames - stream.tailDone);
+    if (n <= 0)
+        return;
+    mixRamp(out, stream.tail + stream.tailDone * OUTPUT_CHANNELS, n, gain, RAMP_FRAMES - stream.tailDone, -1);
+    stream.tailDone += n;
 }
 
 // The writer of the sequence lock read by the main thread. seq_cst stores:
@@ -70,19 +106,26 @@ void consumeStream(SoundStream& stream, int16_t* out, int frames, uint64_t stamp
     // playing first: play() moves the epoch before it sets playing.
     const bool playing = stream.playing.load(std::memory_order_acquire);
     const uint32_t epoch = stream.epoch.load(std::memory_order_acquire);
-    if (epoch != stream.consumerEpoch) {
+    const bool moved = epoch != stream.consumerEpoch;
+    if (stream.consumerPlaying && (moved || !playing))
+        keepTail(stream, stream.consumerEpoch);
+    stream.consumerPlaying = playing;
+    if (moved) {
         stream.consumerEpoch = epoch;
         stream.handed = 0;
+        stream.rampingIn = true;
     }
     // Read before the ring: once set, every block of the epoch is in it.
     const bool ended = stream.endedEpoch.load(std::memory_order_acquire) == epoch;
     dropStale(stream, epoch);
-    if (!playing)
-        return;
     const int channelVolume = output.channelVolumes[stream.channel.load(std::memory_order_relaxed)].load(
         std::memory_order_relaxed);
     const int gain = clampVolume(channelVolume) * clampVolume(masterVolume.load(std::memory_order_relaxed));
-    const int copied = copyFrames(stream, epoch, out, frames, gain);
+    mixTail(stream, out, frames, gain);
+    if (!playing)
+        return;
+    const int64_t rampFrom = stream.rampingIn ? stream.handed : RAMP_FRAMES;
+    const int copied = copyFrames(stream, epoch, out, frames, gain, rampFrom);
     const int64_t before = stream.handed;
     // Past the last sample silence counts, so the position goes on; an
     // underrun does not.

@@ -27,6 +27,10 @@ namespace sound_internal {
 constexpr int REQUESTED_PERIOD_FRAMES = 1024;
 constexpr int BLOCK_FRAMES = 1024;
 constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
+// A move or a stop fades what was playing out, and a move fades the music
+// found there in, over this many frames (about 6 ms at 44100 Hz), so that
+// neither clicks.
+constexpr int RAMP_FRAMES = 256;
 constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long counts as lost.
 constexpr int STALL_LIMIT_MS = 250;
@@ -70,6 +74,12 @@ struct SoundStream {
     uint32_t consumerEpoch = 0;
     int64_t handed = 0;
     int blockOffset = 0;
+    bool consumerPlaying = false;
+    // What would have played next when the music moved or stopped, fading out.
+    int16_t tail[sound_internal::RAMP_FRAMES * sound_internal::OUTPUT_CHANNELS] = {};
+    int tailFrames = 0;
+    int tailDone = 0;
+    bool rampingIn = false;  // the epoch's first RAMP_FRAMES fade in
 
     // The consumer's last hand-over (a sequence lock; the consumer never waits).
     std::atomic<uint32_t> snapshotSequence{0};
