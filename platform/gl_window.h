@@ -16,11 +16,15 @@
 //   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits:
 //     the first Escape asks for the ending; a later Escape, closing the
 //     window or a posted quit request (platform/quit_request.h) quits.
+//   - After each pump, takeViewerCommand() hands over the viewer's commands
+//     that pump saw (platform/viewer_command.h), oldest first; a window no
+//     viewer watches (the recorder's) has none.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/frame_size.h"
+#include "platform/viewer_command.h"
 
 // The set-up stage that failed; the value is the stage number.
 enum ICWINCONFIGERRORS : int32_t {
@@ -114,6 +118,8 @@ public:
     // Kept for the interface; nothing in the program calls it.
     virtual void setOption(uint8_t value) { option = value; }  // nothing reads option
     virtual uint32_t pumpMessages() = 0;
+    // The next command of the last pump; false once none is left.
+    virtual bool takeViewerCommand(ViewerCommand&) { return false; }
     virtual bool swapBuffers() = 0;
     virtual bool shutdown(DisplayConfig& config, const AppInfo& app) = 0;
 

@@ -29,6 +29,30 @@ int32_t undoLogLength = 0;
 // The private event type that carries MSG_BEGIN_ENDING; registered once.
 uint32_t endingEventType = 0;
 
+struct ViewerKey {
+    SDL_Keycode key;
+    ViewerCommand command;
+    bool repeats;  // held down, the key goes on giving its command
+};
+
+constexpr ViewerKey VIEWER_KEYS[] = {
+    {SDLK_SPACE, ViewerCommand::TOGGLE_PAUSE, false},
+    {SDLK_LEFT, ViewerCommand::BACK_SHORT, true},
+    {SDLK_RIGHT, ViewerCommand::FORWARD_SHORT, true},
+    {SDLK_PAGEUP, ViewerCommand::BACK_LONG, true},
+    {SDLK_PAGEDOWN, ViewerCommand::FORWARD_LONG, true},
+    {SDLK_HOME, ViewerCommand::TO_START, false},
+    {SDLK_COMMA, ViewerCommand::STEP_BACK, true},
+    {SDLK_PERIOD, ViewerCommand::STEP_FORWARD, true},
+};
+
+void queueViewerKey(const SDL_KeyboardEvent& key, ViewerCommandQueue& commands) {
+    for (const ViewerKey& row : VIEWER_KEYS) {
+        if (row.key == key.keysym.sym && (row.repeats || key.repeat == 0))
+            commands.push(row.command);
+    }
+}
+
 void logUndo(int32_t stage) {
     if (undoLogLength < UNDO_LOG_CAPACITY)
         undoLog[undoLogLength++] = stage;
@@ -453,6 +477,7 @@ bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
 
 uint32_t SdlGlWindow::pumpMessages() {
     uint32_t bits = 0;
+    viewerCommands_.clear();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {
@@ -472,6 +497,8 @@ uint32_t SdlGlWindow::pumpMessages() {
             } else {
                 postQuitRequest();
             }
+        } else if (event.type == SDL_KEYDOWN) {
+            queueViewerKey(event.key, viewerCommands_);
         }
     }
     // SDL's poll stops at the events present when it started; what this drain

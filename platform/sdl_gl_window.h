@@ -11,6 +11,8 @@
 //     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
 //   - Not fullscreen, the window is framed and centred on its display, so the
 //     desktop can move and close it.
+//   - Space, Left, Right, Page Up, Page Down, Home, comma and full stop are
+//     the viewer's commands; held down, all but Space repeat.
 //   - window and deviceContext are the SDL_Window, renderContext the
 //     SDL_GLContext.
 #pragma once
@@ -24,9 +26,11 @@ class SdlGlWindow : public GlWindow {
 public:
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
+    bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
     bool swapBuffers() override;
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
 
 private:
     ScaledFrame scaledFrame_;  // active when frames are presented scaled
+    ViewerCommandQueue viewerCommands_;
 };

@@ -5,6 +5,7 @@
 #include "audio/music_player.h"
 #include "gfx/gl_subset.h"
 #include "platform/gl_window.h"
+#include "timeline/viewer_seek.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ void MainLoop::begin() {
     const uint32_t firstTime = player_.timeMs();
     buildScenes(factory_, ShowLinks{player_, quitRequested_});
     running_ = firstTime < SHOW_END_MS;
+    firstFrame_ = true;
+    paused_ = false;
+    endingBegun_ = false;
 }
 
 bool MainLoop::frame() {
@@ -43,10 +47,32 @@ bool MainLoop::frame() {
     window_.swapBuffers();
     const uint32_t bits = window_.pumpMessages();
     const bool quit = (bits & PUMP_QUIT) != 0 || quitRequested_;
-    if ((bits & PUMP_ENDING) != 0)
+    if ((bits & PUMP_ENDING) != 0) {
         beginEnding(now);
+        endingBegun_ = true;
+    }
+    ViewerCommand command;
+    uint32_t position = now;
+    while (window_.takeViewerCommand(command)) {
+        if (!firstFrame_)
+            obey(command, position);
+    }
+    firstFrame_ = false;
     running_ = !quit && now < SHOW_END_MS;
     return running_;
+}
+
+void MainLoop::obey(ViewerCommand command, uint32_t& positionMs) {
+    if (command == ViewerCommand::TOGGLE_PAUSE) {
+        player_.togglePause();
+        paused_ = !paused_;
+        return;
+    }
+    if (endingBegun_ || (isStep(command) && !paused_))
+        return;
+    positionMs = viewerTargetMs(command, positionMs);
+    player_.setPosition(positionMs);
+    seekTimeline(positionMs);
 }
 
 void MainLoop::end() {

@@ -7,13 +7,21 @@
 //     frame; end() destroys them. Between the two, frame() allocates nothing.
 //   - One frame() draws exactly one frame: clear, read the music position,
 //     activate and render the due scenes, swap, pump the window's messages,
-//     begin the ending on a request, then test for the end. It answers false
-//     once a quit was asked for or the frame at SHOW_END_MS was drawn, and
-//     from then on draws nothing.
+//     begin the ending on a request, obey the viewer's commands, then test
+//     for the end. It answers false once a quit was asked for or the frame at
+//     SHOW_END_MS was drawn, and from then on draws nothing.
+//   - The viewer's commands (platform/viewer_command.h): a pause stops the
+//     music through the player's togglePause(), so the frames stand still on
+//     its position; a seek or a step moves the music (timeline/viewer_seek.h)
+//     and the timeline with it, so the next frame draws the show at that
+//     position. Steps need a pause; once the ending has begun only the pause
+//     is obeyed. Commands of the first frame's pump are dropped: the title
+//     has not yet drawn and set up the GL state every later frame finds.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/viewer_command.h"
 #include "timeline/timeline.h"
 
 class GlWindow;
@@ -30,11 +38,17 @@ public:
     void end();
 
 private:
+    // Moves positionMs as the command asks.
+    void obey(ViewerCommand command, uint32_t& positionMs);
+
     GlWindow& window_;
     MusicPlayer& player_;
     const SceneFactory& factory_;
     bool quitRequested_ = false;  // raised by a scene (the logo) through ShowLinks
     bool running_ = false;
+    bool firstFrame_ = true;
+    bool paused_ = false;
+    bool endingBegun_ = false;
 };
 
 // The whole loop: until a quit request or the frame at SHOW_END_MS; the music

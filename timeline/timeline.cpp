@@ -135,6 +135,19 @@ float progressAt(uint32_t now, uint32_t start, uint32_t duration) {
 
 bool insideWindow(uint32_t now, uint32_t start, uint32_t duration) { return start < now && now <= start + duration; }
 
+void seekTimeline(uint32_t timeMs) {
+    for (int slot = 0; slot < SCENE_TABLE_ROWS; ++slot) {
+        if (Scene* scene = sceneTimeline.sceneSlots[slot])
+            scene->next = nullptr;
+    }
+    sceneTimeline.activeList = nullptr;
+    sceneTimeline.activationCursor = 0;
+    const uint32_t previousMs = timeMs > 0 ? timeMs - 1 : 0;
+    if (timeMs > 0)
+        activateDue(previousMs);
+    sceneTimeline.previousFrameTime = previousMs;
+}
+
 void destroyScenes() {
     for (int slot = 0; slot < SCENE_SLOT_COUNT; ++slot) {
         Scene* scene = sceneTimeline.sceneSlots[slot];

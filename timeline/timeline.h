@@ -66,4 +66,10 @@ float progressAt(uint32_t now, uint32_t start, uint32_t duration);
 // Whether now lies in the window (start, start + duration], where a scene
 // that does not keep running is drawn.
 bool insideWindow(uint32_t now, uint32_t start, uint32_t duration);
+// Puts the timeline where a show that played up to just before timeMs has
+// it: the table's scenes due by timeMs - 1 active, in the order activation
+// gives, and the previous pass at timeMs - 1. The scenes keep nothing from
+// one pass to the next, so the pass at timeMs then draws what that show
+// draws. Only for a show whose ending has not begun.
+void seekTimeline(uint32_t timeMs);
 void destroyScenes();

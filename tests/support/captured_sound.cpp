@@ -69,3 +69,13 @@ double CapturedSound::rms(double origin, double from, double to) const {
         sum += static_cast<double>(samples[i]) * samples[i];
     return std::sqrt(sum / static_cast<double>(got));
 }
+
+std::vector<int16_t> CapturedSound::samples() const {
+    std::vector<int16_t> taken(static_cast<size_t>(byteOf(heardSeconds()) / 2));
+    FILE* file = std::fopen(path_.c_str(), "rb");
+    if (file == nullptr)
+        return {};
+    taken.resize(std::fread(taken.data(), 2, taken.size(), file));
+    std::fclose(file);
+    return taken;
+}

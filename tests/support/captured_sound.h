@@ -4,6 +4,7 @@
 // end tests wait on instead of the wall clock.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     // RMS of the samples in [from, to) seconds after the moment origin (in
     // heardSeconds()); -1 when none were taken there.
     double rms(double origin, double from, double to) const;
+    // Every sample taken so far, left and right interleaved.
+    std::vector<int16_t> samples() const;
 
 private:
     std::string dir_;

@@ -1,0 +1,46 @@
+// What a viewer may ask of the show besides Escape: pause, seek and step.
+// Each platform's window maps its own keys to these commands and hands them
+// over after each pump (GlWindow::takeViewerCommand); the main loop decides
+// what each does to the music and the timeline.
+//
+// The keys, on every platform: Space pauses and resumes; Left and Right seek
+// a short way, Page Up and Page Down a long way; Home goes back to the start;
+// comma and full stop step one frame back and forward while paused.
+#pragma once
+
+#include <cstdint>
+
+enum class ViewerCommand : uint8_t {
+    TOGGLE_PAUSE,
+    BACK_SHORT,
+    FORWARD_SHORT,
+    BACK_LONG,
+    FORWARD_LONG,
+    TO_START,
+    STEP_BACK,
+    STEP_FORWARD,
+};
+
+// The commands of one pump, oldest first. A pump that sees more than fit (a
+// key held down at a very low frame rate) drops the rest: each is a key press
+// the viewer can repeat.
+class ViewerCommandQueue {
+public:
+    void clear() { count_ = taken_ = 0; }
+    void push(ViewerCommand command) {
+        if (count_ < CAPACITY)
+            commands_[count_++] = command;
+    }
+    bool take(ViewerCommand& command) {
+        if (taken_ == count_)
+            return false;
+        command = commands_[taken_++];
+        return true;
+    }
+
+private:
+    static constexpr int CAPACITY = 16;
+    ViewerCommand commands_[CAPACITY] = {};
+    int count_ = 0;
+    int taken_ = 0;
+};
