@@ -9,10 +9,12 @@
 
 namespace {
 
-// A window that swaps nothing and answers scripted request bits, one per pump.
+// A window that swaps nothing and answers scripted request bits and viewer
+// commands, one entry of each per pump.
 class ScriptedWindow : public GlWindow {
 public:
     std::deque<uint32_t> bits;
+    std::deque<std::vector<ViewerCommand>> commands;
     int swaps = 0;
     int pumps = 0;
     bool init(DisplayConfig&, const AppInfo&) override { return true; }
@@ -21,14 +23,24 @@ public:
         ++swaps;
         return true;
     }
+    bool takeViewerCommand(ViewerCommand& command) override { return pumped_.take(command); }
     uint32_t pumpMessages() override {
         ++pumps;
+        pumped_.clear();
+        if (!commands.empty()) {
+            for (ViewerCommand command : commands.front())
+                pumped_.push(command);
+            commands.pop_front();
+        }
         if (bits.empty())
             return 0;
         uint32_t next = bits.front();
         bits.pop_front();
         return next;
     }
+
+private:
+    ViewerCommandQueue pumped_;
 };
 
 
@@ -170,6 +182,25 @@ TEST_F(MainLoopTest, AQuitRaisedByASceneEndsTheLoopAfterThatFrame) {
     runMainLoop(window, player, quitting);
     EXPECT_EQ(renderedTypes(sceneCalls()), std::vector<uint32_t>({TITLE_TYPE}));
     EXPECT_EQ(window.swaps, 2) << "the title first renders in the second frame";
+}
+
+// The player's moves, PAUSE_TOGGLED for a pause, as the loop asked for them.
+TEST_F(MainLoopTest, StepsNeedAPauseAndOnceTheEndingBeganOnlyThePauseIsObeyed) {
+    using C = ViewerCommand;
+    constexpr uint32_t P = ScriptedPlayer::PAUSE_TOGGLED;
+    player.times = {0, 0, 20000, 20000, 20000, 20000, 20000, 20000};
+    window.commands = {{C::FORWARD_SHORT},  // the first frame's pump: dropped
+                       {C::STEP_FORWARD, C::FORWARD_SHORT, C::BACK_LONG, C::TO_START},
+                       {C::TOGGLE_PAUSE, C::STEP_FORWARD, C::STEP_BACK, C::STEP_BACK},
+                       {C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG,
+                        C::FORWARD_LONG, C::FORWARD_LONG},
+                       {C::TOGGLE_PAUSE, C::STEP_FORWARD, C::FORWARD_SHORT, C::TO_START, C::TOGGLE_PAUSE}};
+    window.bits = {0, 0, 0, 0, PUMP_ENDING, PUMP_QUIT};
+    run();
+    EXPECT_EQ(player.moves, std::vector<uint32_t>({25000, 0, 0,             // 20000 + 5000 - 30000, clamped
+                                                   P, 20016, 20000, 19983,  // steps on the 60 fps frames
+                                                   50000, 80000, 110000, 140000, 170000, 172999, 172999,
+                                                   P, P}));
 }
 
 }  // namespace

@@ -123,6 +123,23 @@ TEST_F(TimelineTest, TimeGoingBackwardsNeverDeactivates) {
     EXPECT_EQ(activeTypes().size(), 6u);
 }
 
+// Back and forth: the list is what activation gives at that time, with no
+// link left over from before, and the pass there draws what the show draws.
+TEST_F(TimelineTest, SeekingRebuildsTheListOfThatTime) {
+    frame(0);
+    frame(30000);
+    seekTimeline(5000);
+    EXPECT_EQ(activeTypes(), std::vector<uint32_t>({7}));
+    EXPECT_EQ(renderedTypes(frame(5000)), std::vector<uint32_t>({7}));
+    seekTimeline(11500);
+    EXPECT_EQ(renderedTypes(frame(11500)), std::vector<uint32_t>({7})) << "as the show's first pass at 11500";
+    seekTimeline(30000);
+    EXPECT_EQ(activeTypes(), std::vector<uint32_t>({4, 1, 5, 9, 3, 7}));
+    seekTimeline(0);
+    EXPECT_EQ(renderedTypes(frame(0)), std::vector<uint32_t>()) << "as the show's first pass";
+    EXPECT_EQ(activeTypes(), std::vector<uint32_t>({7}));
+}
+
 TEST(TimelineSlots, EmptySlotIsSkippedEverywhere) {
     resetTimeline();
     const SceneFactory noBackground{
