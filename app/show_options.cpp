@@ -14,7 +14,11 @@ const char* const SHOW_USAGE =
     "  --display N  the monitor to use, counted from 0 (default: the primary),\n"
     "               also written --display=N\n"
     "  --help       this text\n"
-    "  --version    the version\n";
+    "  --version    the version\n"
+    "Keys: Space pauses and resumes; Left and Right go 5 s back and on, Page Up\n"
+    "and Page Down 30 s; Home goes back to the start; while paused, comma and\n"
+    "full stop step one frame (1/60 s) back and on. Once Escape has faded the\n"
+    "show out, only Space still works.\n";
 
 namespace {
 
