@@ -32,24 +32,23 @@ uint32_t endingEventType = 0;
 struct ViewerKey {
     SDL_Keycode key;
     ViewerCommand command;
-    bool repeats;  // held down, the key goes on giving its command
 };
 
 constexpr ViewerKey VIEWER_KEYS[] = {
-    {SDLK_SPACE, ViewerCommand::TOGGLE_PAUSE, false},
-    {SDLK_LEFT, ViewerCommand::BACK_SHORT, true},
-    {SDLK_RIGHT, ViewerCommand::FORWARD_SHORT, true},
-    {SDLK_PAGEUP, ViewerCommand::BACK_LONG, true},
-    {SDLK_PAGEDOWN, ViewerCommand::FORWARD_LONG, true},
-    {SDLK_HOME, ViewerCommand::TO_START, false},
-    {SDLK_COMMA, ViewerCommand::STEP_BACK, true},
-    {SDLK_PERIOD, ViewerCommand::STEP_FORWARD, true},
+    {SDLK_SPACE, ViewerCommand::TOGGLE_PAUSE},
+    {SDLK_LEFT, ViewerCommand::BACK_SHORT},
+    {SDLK_RIGHT, ViewerCommand::FORWARD_SHORT},
+    {SDLK_PAGEUP, ViewerCommand::BACK_LONG},
+    {SDLK_PAGEDOWN, ViewerCommand::FORWARD_LONG},
+    {SDLK_HOME, ViewerCommand::TO_START},
+    {SDLK_COMMA, ViewerCommand::STEP_BACK},
+    {SDLK_PERIOD, ViewerCommand::STEP_FORWARD},
 };
 
 void queueViewerKey(const SDL_KeyboardEvent& key, ViewerCommandQueue& commands) {
     for (const ViewerKey& row : VIEWER_KEYS) {
-        if (row.key == key.keysym.sym && (row.repeats || key.repeat == 0))
-            commands.push(row.command);
+        if (row.key == key.keysym.sym)
+            commands.press(row.command, key.repeat != 0);
     }
 }
 

@@ -12,7 +12,7 @@
 //   - Not fullscreen, the window is framed and centred on its display, so the
 //     desktop can move and close it.
 //   - Space, Left, Right, Page Up, Page Down, Home, comma and full stop are
-//     the viewer's commands; held down, all but Space repeat.
+//     the viewer's commands; held down, all but Space and Home repeat.
 //   - window and deviceContext are the SDL_Window, renderContext the
 //     SDL_GLContext.
 #pragma once

@@ -5,7 +5,8 @@
 //
 // The keys, on every platform: Space pauses and resumes; Left and Right seek
 // a short way, Page Up and Page Down a long way; Home goes back to the start;
-// comma and full stop step one frame back and forward while paused.
+// comma and full stop step one frame back and forward while paused. Held
+// down, every key but Space and Home goes on giving its command.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,12 @@ enum class ViewerCommand : uint8_t {
     STEP_FORWARD,
 };
 
+// A held key's repeats would flip the pause on and off, and go back to the
+// start again and again: only the moves repeat.
+constexpr bool repeatsWhenHeld(ViewerCommand command) {
+    return command != ViewerCommand::TOGGLE_PAUSE && command != ViewerCommand::TO_START;
+}
+
 // The commands of one pump, oldest first. A pump that sees more than fit (a
 // key held down at a very low frame rate) drops the rest: each is a key press
 // the viewer can repeat.
@@ -30,6 +37,11 @@ public:
     void push(ViewerCommand command) {
         if (count_ < CAPACITY)
             commands_[count_++] = command;
+    }
+    // A key press giving the command; repeated: by a key held down.
+    void press(ViewerCommand command, bool repeated) {
+        if (!repeated || repeatsWhenHeld(command))
+            push(command);
     }
     bool take(ViewerCommand& command) {
         if (taken_ == count_)
