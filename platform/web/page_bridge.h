@@ -5,6 +5,9 @@
 // What both sides may rely on:
 //   - The page's script queues every Escape pressed while the show plays;
 //     pageTakeEscapes() answers how many came since the last call.
+//   - It queues the presses of the keys pageWatchKeys() named, too, in
+//     order and without the browser's own use of them (no scrolling);
+//     pageTakeKey() answers them one by one.
 //   - The page's state is document.documentElement.dataset.state; the
 //     program sets every state after "start". pageShowError() sets "error"
 //     with the last line the program wrote on stderr as the page's #message.
@@ -15,6 +18,12 @@ extern "C" {
 int pageTakeEscapes(void);
 // Queues an Escape as if pressed, for the next pump.
 void pageQueueEscape(void);
+// The keys to queue from now on, by their KeyboardEvent.key names; forgets
+// the presses still queued.
+void pageWatchKeys(const char* const* names, int count);
+// The index in names of the next key pressed, setting repeated when it was
+// held down; -1 once none is left.
+int pageTakeKey(int* repeated);
 void pageSetState(const char* state);
 void pageShowError(void);
 void pageShowCursor(int visible);

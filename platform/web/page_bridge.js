@@ -1,6 +1,7 @@
 // The page as the program sees it (platform/web/page_bridge.h). The page's
-// script (page/show.js) queues the Escape presses in Module.queuedEscapes and
-// keeps the last line written on stderr in Module.lastErrorLine.
+// script (page/show.js) queues the Escape presses in Module.queuedEscapes,
+// those of the keys in Module.watchedKeys in Module.queuedKeys, and keeps the
+// last line written on stderr in Module.lastErrorLine.
 mergeInto(LibraryManager.library, {
   pageTakeEscapes: function() {
     var presses = Module['queuedEscapes'] || 0;
@@ -10,6 +11,20 @@ mergeInto(LibraryManager.library, {
 
   pageQueueEscape: function() {
     Module['queuedEscapes'] = (Module['queuedEscapes'] || 0) + 1;
+  },
+
+  pageWatchKeys: function(names, count) {
+    var watched = [];
+    for (var i = 0; i < count; ++i) watched.push(UTF8ToString(HEAP32[(names >> 2) + i]));
+    Module['watchedKeys'] = watched;
+    Module['queuedKeys'] = [];
+  },
+
+  pageTakeKey: function(repeated) {
+    var press = (Module['queuedKeys'] || []).shift();
+    if (!press) return -1;
+    HEAP32[repeated >> 2] = press.repeated ? 1 : 0;
+    return press.key;
   },
 
   pageSetState: function(state) {

@@ -6,6 +6,7 @@
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
+#include <cassert>
 #include <iterator>
 #include <new>
 
@@ -22,6 +23,30 @@ constexpr const char* CANVAS = "#show";
 constexpr int WEBGL_VERSION = 2;
 
 const char* lastError = "";
+
+// The viewer's keys by their KeyboardEvent.key names, as the page queues them.
+struct ViewerKey {
+    const char* name;
+    ViewerCommand command;
+};
+
+constexpr ViewerKey VIEWER_KEYS[] = {
+    {" ", ViewerCommand::TOGGLE_PAUSE},
+    {"ArrowLeft", ViewerCommand::BACK_SHORT},
+    {"ArrowRight", ViewerCommand::FORWARD_SHORT},
+    {"PageUp", ViewerCommand::BACK_LONG},
+    {"PageDown", ViewerCommand::FORWARD_LONG},
+    {"Home", ViewerCommand::TO_START},
+    {",", ViewerCommand::STEP_BACK},
+    {".", ViewerCommand::STEP_FORWARD},
+};
+
+void watchViewerKeys() {
+    const char* names[std::size(VIEWER_KEYS)];
+    for (size_t i = 0; i < std::size(VIEWER_KEYS); ++i)
+        names[i] = VIEWER_KEYS[i].name;
+    pageWatchKeys(names, static_cast<int>(std::size(VIEWER_KEYS)));
+}
 
 // What the stages of one init() or shutdown() share.
 struct StageContext {
@@ -159,13 +184,21 @@ bool WebGlWindow::init(DisplayConfig& config, const AppInfo&) {
         }
     }
     setFixedGlState(config);
+    watchViewerKeys();
     config.status = SETUP_DONE;
     return true;
 }
 
 // The page queues the Escape presses; they follow the desktop's protocol.
+// The viewer's keys it queued give the desktop's commands.
 uint32_t WebGlWindow::pumpMessages() {
     uint32_t bits = 0;
+    viewerCommands_.clear();
+    int repeated = 0;
+    for (int key = pageTakeKey(&repeated); key >= 0; key = pageTakeKey(&repeated)) {
+        assert(key < static_cast<int>(std::size(VIEWER_KEYS)));
+        viewerCommands_.press(VIEWER_KEYS[key].command, repeated != 0);
+    }
     for (int presses = pageTakeEscapes(); presses > 0; --presses) {
         if (!escapePressed) {
             escapePressed = true;

@@ -10,7 +10,9 @@
 //     drawing buffer, so the page can read it back; otherwise the browser
 //     may clear it once it has shown it.
 //   - pumpMessages() drains the Escape presses the page queued (first one:
-//     the ending; every later one: quit) and the quit requests.
+//     the ending; every later one: quit) and the quit requests, and hands the
+//     viewer's keys the page queued over as on the desktop: Space, the
+//     arrows, Page Up, Page Down, Home, comma and full stop.
 //   - swapBuffers() does nothing: the browser shows the frame once the
 //     animation frame that drew it returns.
 //   - Stages a browser has no counterpart for succeed at once; the cursor is
@@ -27,10 +29,12 @@ public:
 
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
+    bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
     bool swapBuffers() override;
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
 
 private:
     bool keepFrames_;
     int context_ = 0;  // emscripten's handle of the WebGL context, 0 for none
+    ViewerCommandQueue viewerCommands_;
 };

@@ -1,5 +1,6 @@
 // The page around the show's program: fits the canvas to the window, passes
-// clicks and keys on, toggles full screen, and answers the show's clock.
+// clicks and keys on (the viewer's keys are those the program watches),
+// toggles full screen, and answers the show's clock.
 // The program (pelmira15.js) sets every state after "start" itself.
 'use strict';
 
@@ -56,9 +57,13 @@
       return;
     }
     if (state() === 'playing' || state() === 'ending') {
+      var watched = Module.watchedKeys.indexOf(event.key);
       if (event.key === 'Escape') {
         event.preventDefault();
         Module.queuedEscapes = (Module.queuedEscapes || 0) + 1;
+      } else if (watched >= 0) {
+        event.preventDefault();
+        Module.queuedKeys.push({key: watched, repeated: event.repeat});
       }
       return;
     }
@@ -73,6 +78,8 @@
     canvas: canvas,
     thisProgram: 'pelmira15',
     queuedEscapes: 0,
+    watchedKeys: [],
+    queuedKeys: [],
     lastErrorLine: '',
     print: function(text) {
       console.log(text);
