@@ -1,5 +1,6 @@
-// The checks both sound layers make on soundInit() and soundStreamOpen()
-// before they act, and the reason soundLastError() (defined here) gives.
+// What both sound layers share: the checks they make on soundInit() and
+// soundStreamOpen() before they act, the reason soundLastError() (defined
+// here) gives, and the fade that keeps a move or a stop from clicking.
 #pragma once
 
 #include "audio/sound_system.h"
@@ -7,6 +8,10 @@
 namespace sound_internal {
 
 constexpr int STREAM_CAPACITY = 8;
+// A move or a stop fades what was playing out, and a move or a play fades the
+// music found there in, over this many frames (about 6 ms at 44100 Hz), so
+// that neither clicks.
+constexpr int RAMP_FRAMES = 256;
 
 // Why soundInit() refuses the settings, or null when it takes them.
 const char* outputSettingsRefusal(int mixRate, int maxChannels, unsigned flags);

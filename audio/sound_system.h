@@ -10,6 +10,8 @@
 //   - soundStreamTimeMs() is the position being heard, in ms: 0 on play,
 //     never backwards while playing, smooth from frame to frame, frozen while
 //     stopped, and still growing in silence after the last sample.
+//   - A move or a stop fades out what was playing, and the music found at
+//     the new position fades in, over a few ms, so that neither clicks.
 //   - Volumes run from 0 (silent) to 255 (full); playback clamps values
 //     outside that range, the getters answer the value as it was set. The
 //     master volume scales all playback and keeps its value for the whole

@@ -27,10 +27,6 @@ namespace sound_internal {
 constexpr int REQUESTED_PERIOD_FRAMES = 1024;
 constexpr int BLOCK_FRAMES = 1024;
 constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
-// A move or a stop fades what was playing out, and a move fades the music
-// found there in, over this many frames (about 6 ms at 44100 Hz), so that
-// neither clicks.
-constexpr int RAMP_FRAMES = 256;
 constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long counts as lost.
 constexpr int STALL_LIMIT_MS = 250;

@@ -1,15 +1,17 @@
 // The Web Audio half of the web sound layer (audio/web/web_sound_system.cpp):
 // one AudioContext; a gain per channel, created when first used, into the
-// master gain; and the buffers scheduled for each stream, kept until they end
-// so that stopping a stream silences what it has queued.
+// master gain; and per stream, since it last started, a gain of its own that
+// fades it in and out, and the buffers scheduled on it, kept until they end
+// so that stopping the stream silences what it has queued.
 mergeInto(LibraryManager.library, {
   $WebAudio: {
     context: null,
     master: null,
     masterGain: 1,
+    rampSeconds: 0,
     channels: {},      // channel -> GainNode
     channelGains: {},  // channel -> gain, also before its node exists
-    sources: {},       // stream -> scheduled AudioBufferSourceNodes
+    streams: {},       // stream -> {fade: GainNode, sources: scheduled AudioBufferSourceNodes}
     // Sources scheduled before the context runs, started once it does (a
     // context the browser holds back complains at every start).
     waiting: [],
@@ -26,18 +28,55 @@ mergeInto(LibraryManager.library, {
       return node;
     },
 
-    stopSources: function(list) {
-      WebAudio.waiting = WebAudio.waiting.filter(function(pending) { return list.indexOf(pending.source) < 0; });
-      list.forEach(function(source) {
-        source.onended = null;
-        try { source.stop(); } catch (e) {}
-        source.disconnect();
+    // The stream's sources since it started; the first of them, heard from
+    // when, fades in.
+    streamPlay: function(stream, channel, when) {
+      var play = WebAudio.streams[stream];
+      if (!play) {
+        var fade = WebAudio.context.createGain();
+        fade.gain.setValueAtTime(0, when);
+        fade.gain.linearRampToValueAtTime(1, when + WebAudio.rampSeconds);
+        fade.connect(WebAudio.channelNode(channel));
+        play = WebAudio.streams[stream] = {fade: fade, sources: [], stopped: false};
+      }
+      return play;
+    },
+
+    // Ends the play at the context's time end; what it sounds up to then
+    // fades out from now.
+    endPlay: function(play, end) {
+      var param = play.fade.gain;
+      var now = WebAudio.context.currentTime;
+      if (param.cancelAndHoldAtTime) {
+        param.cancelAndHoldAtTime(now);
+      } else {
+        param.cancelScheduledValues(now);
+        param.setValueAtTime(param.value, now);
+      }
+      param.linearRampToValueAtTime(0, end);
+      play.stopped = true;
+      WebAudio.waiting = WebAudio.waiting.filter(function(pending) { return play.sources.indexOf(pending.source) < 0; });
+      play.sources.slice().forEach(function(source) {
+        try {
+          source.stop(end);
+        } catch (e) {
+          // Never started: nothing to hear, nothing will end it.
+          WebAudio.dropSource(play, source);
+        }
       });
+      if (!play.sources.length) play.fade.disconnect();
+    },
+
+    dropSource: function(play, source) {
+      var index = play.sources.indexOf(source);
+      if (index >= 0) play.sources.splice(index, 1);
+      source.disconnect();
+      if (play.stopped && !play.sources.length) play.fade.disconnect();
     },
   },
 
   webAudioOpen__deps: ['$WebAudio'],
-  webAudioOpen: function(rate) {
+  webAudioOpen: function(rate, rampSeconds) {
     var Context = typeof AudioContext !== 'undefined' ? AudioContext :
                   typeof webkitAudioContext !== 'undefined' ? webkitAudioContext : null;
     if (!Context) return 0;
@@ -49,6 +88,7 @@ mergeInto(LibraryManager.library, {
       try { context = new Context(); } catch (e2) { return 0; }
     }
     WebAudio.context = context;
+    WebAudio.rampSeconds = rampSeconds;
     context.onstatechange = function() {
       if (context.state !== 'running') return;
       WebAudio.waiting.forEach(function(pending) { pending.source.start(pending.when); });
@@ -96,26 +136,22 @@ mergeInto(LibraryManager.library, {
       left[i] = HEAP16[at + 2 * i] / 32768;
       right[i] = HEAP16[at + 2 * i + 1] / 32768;
     }
+    var play = WebAudio.streamPlay(stream, channel, when);
     var source = context.createBufferSource();
     source.buffer = buffer;
-    source.connect(WebAudio.channelNode(channel));
-    var list = WebAudio.sources[stream] || (WebAudio.sources[stream] = []);
-    list.push(source);
-    source.onended = function() {
-      var index = list.indexOf(source);
-      if (index >= 0) list.splice(index, 1);
-      source.disconnect();
-    };
+    source.connect(play.fade);
+    play.sources.push(source);
+    source.onended = function() { WebAudio.dropSource(play, source); };
     if (context.state === 'running') source.start(when);
     else WebAudio.waiting.push({source: source, when: when});
   },
 
   webAudioStopStream__deps: ['$WebAudio'],
   webAudioStopStream: function(stream) {
-    var list = WebAudio.sources[stream];
-    if (!list) return;
-    WebAudio.stopSources(list);
-    delete WebAudio.sources[stream];
+    var play = WebAudio.streams[stream];
+    if (!play) return;
+    delete WebAudio.streams[stream];
+    WebAudio.endPlay(play, WebAudio.context.currentTime + WebAudio.rampSeconds);
   },
 
   webAudioSetChannelGain__deps: ['$WebAudio'],
@@ -132,13 +168,16 @@ mergeInto(LibraryManager.library, {
 
   webAudioClose__deps: ['$WebAudio'],
   webAudioClose: function() {
-    for (var stream in WebAudio.sources) WebAudio.stopSources(WebAudio.sources[stream]);
-    if (WebAudio.context) WebAudio.context.close().catch(function() {});
+    var context = WebAudio.context;
+    if (context) {
+      for (var stream in WebAudio.streams) WebAudio.endPlay(WebAudio.streams[stream], context.currentTime);
+      context.close().catch(function() {});
+    }
     WebAudio.context = null;
     WebAudio.master = null;
     WebAudio.channels = {};
     WebAudio.channelGains = {};
-    WebAudio.sources = {};
+    WebAudio.streams = {};
     WebAudio.waiting = [];
   },
 });

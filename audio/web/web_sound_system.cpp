@@ -4,8 +4,10 @@
 // runs those, animation frames it does not), and every block is scheduled on
 // the one AudioContext at its exact sample time. The position is the audio
 // clock: the samples heard since the stream started, as the context's output
-// timestamp tells. Without an AudioContext, or when the browser does not let
-// it run, the streams are timed on the page's monotonic clock in silence.
+// timestamp tells. A move or a stop fades the stream out on the context's
+// clock and the music found there in, as the desktop's mixer does. Without
+// an AudioContext, or when the browser does not let it run, the streams are
+// timed on the page's monotonic clock in silence.
 //
 // Everything runs on the page's one thread; nothing here needs a lock.
 #include "audio/sound_system.h"
@@ -26,14 +28,17 @@
 
 extern "C" {
 // Makes the AudioContext at rate Hz (or the browser's rate) and the master
-// gain; 0 when the browser offers no Web Audio.
-int webAudioOpen(int rate);
+// gain, with streams fading in and out over rampSeconds; 0 when the browser
+// offers no Web Audio.
+int webAudioOpen(int rate, double rampSeconds);
 int webAudioRunning(void);
 // The context's clock: the time being rendered, and the time being heard.
 double webAudioNowSeconds(void);
 double webAudioHeardSeconds(void);
 // Plays frames of 16-bit stereo at rate Hz on the channel, from when on the context's clock.
+// The first block since the stream last stopped fades in.
 void webAudioSchedule(int stream, int channel, const int16_t* samples, int frames, int rate, double when);
+// Fades out what the stream sounds now and drops the rest it has scheduled.
 void webAudioStopStream(int stream);
 void webAudioSetChannelGain(int channel, double gain);
 void webAudioSetMasterGain(double gain);
@@ -252,7 +257,7 @@ bool soundInit(int mixRate, int maxChannels, unsigned flags) {
     mpg123_init();
     output.rate = mixRate;
     output.channelVolumes.assign(static_cast<size_t>(maxChannels), FULL_VOLUME);
-    output.audible = webAudioOpen(mixRate) != 0;
+    output.audible = webAudioOpen(mixRate, static_cast<double>(RAMP_FRAMES) / mixRate) != 0;
     if (output.audible)
         webAudioSetMasterGain(gainOf(masterVolume));
     else
