@@ -19,7 +19,7 @@
 //   - Decoding runs on a thread of its own per stream; no call here decodes
 //     after soundStreamOpen() has checked the file. In a web page a timer
 //     decodes a few seconds ahead instead, and soundStreamPlay() and
-//     soundStreamSetPosition() decode the first seconds themselves.
+//     soundStreamSetPosition() decode the first half second themselves.
 //   - All calls come from one thread (the show's main thread).
 #pragma once
 

@@ -57,6 +57,10 @@ constexpr double TIMER_INTERVAL_MS = 250.0;
 // The first block of a play starts this far ahead of the context's clock, so
 // that it is never late.
 constexpr double START_DELAY_SECONDS = 0.1;
+// A play or a move decodes only what is heard before the timer has run
+// twice: a viewer's seek then costs a few ms of the frame, not the
+// decoding of seconds of music, which the timer does in its own time.
+constexpr double FIRST_DECODE_SECONDS = START_DELAY_SECONDS + 2 * TIMER_INTERVAL_MS / 1000;
 // A context that has not run for this long while a stream plays (the browser
 // wants a user gesture first, or the device went away) is given up: the show
 // goes on in silence.
@@ -129,17 +133,17 @@ int64_t heardFrames(SoundStream& stream) {
     return stream.lastReported;
 }
 
-// Decodes and schedules the stream up to DECODE_AHEAD_SECONDS past the
-// context's clock. A block that would start late (the timer was held up)
-// moves the stream's start instead, so the position waits for the sound, as
-// an underrun does on the desktop.
-void scheduleAhead(SoundStream& stream) {
+// Decodes and schedules the stream up to aheadSeconds past the context's
+// clock. A block that would start late (the timer was held up) moves the
+// stream's start instead, so the position waits for the sound, as an
+// underrun does on the desktop.
+void scheduleAhead(SoundStream& stream, double aheadSeconds) {
     if (!stream.playing || !output.audible)
         return;
     const double now = webAudioNowSeconds();
     while (!stream.ended) {
         const double when = stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate;
-        if (when >= now + DECODE_AHEAD_SECONDS)
+        if (when >= now + aheadSeconds)
             break;
         if (when < now)
             stream.clockStart += now + START_DELAY_SECONDS - when;
@@ -169,7 +173,7 @@ void moveTo(SoundStream& stream, int64_t frames) {
     if (stream.playing) {
         webAudioStopStream(stream.id);
         startClock(stream);
-        scheduleAhead(stream);
+        scheduleAhead(stream, FIRST_DECODE_SECONDS);
     } else {
         stream.lastReported = frames;
     }
@@ -229,7 +233,7 @@ void watchOutput() {
 void onTimer(void*) {
     watchOutput();
     for (int i = 0; i < output.streamCount; ++i)
-        scheduleAhead(*output.streams[i]);
+        scheduleAhead(*output.streams[i], DECODE_AHEAD_SECONDS);
 }
 
 // Decodes a first block of the opened file, which proves it holds samples,
@@ -299,7 +303,7 @@ int soundStreamPlay(int channel, SoundStream* stream) {
     played->playing = true;
     startClock(*played);
     watchOutput();
-    scheduleAhead(*played);
+    scheduleAhead(*played, FIRST_DECODE_SECONDS);
     return channel;
 }
 
