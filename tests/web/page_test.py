@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The page in use: the start card, playing on the music's clock, the
-ending by Escape, and the error a missing data file gives."""
+viewer's keys, the ending by Escape, and the error a missing data file
+gives."""
 import os
 import sys
 
@@ -8,7 +9,7 @@ import check_runner
 from headless_chromium import WebTestError
 from show_page import ENDING_CEILING_S, MESSAGE, music_time, state, wait_music_time, wait_state
 
-START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start')
+START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
 CLOCK_STEP_MS = 1000
 CLOCK_CEILING_S = 30
 # After the Escape the fade runs 2500 ms and the logo quits once 95 % of its
@@ -17,6 +18,28 @@ ENDING_SPAN_MS = (15000, 16500)
 # A second Escape ends the show at once, well before the logo would.
 AT_ONCE_CEILING_S = 5
 RESTARTED_BELOW_MS = 10000
+# The viewer's keys: KeyboardEvent key, code and key code.
+SPACE = (' ', 'Space', 32)
+RIGHT = ('ArrowRight', 'ArrowRight', 39)
+HOME = ('Home', 'Home', 36)
+FULL_STOP = ('.', 'Period', 190)
+SHORT_SEEK_MS = 5000
+# From the clock read before the press to the one read just after it took
+# effect: the frames between, and the sound's start delay at most.
+SEEK_SLACK_MS = 1000
+# One step: the next frame of a 60 fps recording.
+STEP_MS = (1, 17)
+# Long enough for a running clock to move a good way.
+PAUSED_FRAMES = 30
+RESUMED_STEP_MS = 200
+
+# Resolves once the page has drawn `count` animation frames: a key pressed
+# before the call has then reached the program's pump.
+FRAMES_JS = '''new Promise(done => {
+  let left = %d;
+  const next = () => (--left > 0 ? requestAnimationFrame(next) : done(true));
+  requestAnimationFrame(next);
+})'''
 
 # Kept by the page's own frames: the show clock on the first and the last
 # frame drawn in state "ending".
@@ -38,6 +61,18 @@ def expect_no_errors(page, during):
     errors = page.take_errors()
     if errors:
         raise WebTestError(f'{len(errors)} console error(s) {during}, the first: {errors[0]}')
+
+
+def after_frames(page, count=2):
+    page.evaluate(FRAMES_JS % count, await_promise=True)
+
+
+def press_and_read(page, *keys):
+    """Presses the keys, and answers the show's clock once they took effect."""
+    for key in keys:
+        page.press_key(*key)
+    after_frames(page)
+    return music_time(page)
 
 
 def start_show(checks):
@@ -78,6 +113,38 @@ def click_plays(checks):
     expect_no_errors(page, 'while playing')
 
 
+def viewer_keys(checks):
+    """Right seeks 5 s on; Space pauses, full stop steps a frame, Space resumes"""
+    page = checks.page
+    start_show(checks)
+    after_frames(page)  # the first frame's pump drops keys
+    before = music_time(page)
+    seeked = press_and_read(page, RIGHT)
+    if not before + SHORT_SEEK_MS <= seeked <= before + SHORT_SEEK_MS + SEEK_SLACK_MS:
+        raise WebTestError(f'Right took the clock from {before} to {seeked} ms, not {SHORT_SEEK_MS} ms on')
+    paused = press_and_read(page, SPACE)
+    after_frames(page, PAUSED_FRAMES)
+    if music_time(page) != paused or state(page) != 'playing':
+        raise WebTestError(f'paused at {paused} ms, {PAUSED_FRAMES} frames later the clock reads '
+                           f'{music_time(page)} ms in state {state(page)!r}')
+    stepped = press_and_read(page, FULL_STOP)
+    if not STEP_MS[0] <= stepped - paused <= STEP_MS[1]:
+        raise WebTestError(f'a step took the paused clock from {paused} to {stepped} ms')
+    page.press_key(*SPACE)
+    wait_music_time(page, stepped + RESUMED_STEP_MS, CLOCK_CEILING_S)
+    expect_no_errors(page, 'under the viewer\'s keys')
+
+
+def expect_only_pause_in_ending(page):
+    """In the ending Space pauses and resumes; seeks and steps do nothing."""
+    paused = press_and_read(page, SPACE)
+    moved = press_and_read(page, RIGHT, HOME, FULL_STOP)
+    if moved != paused:
+        raise WebTestError(f'paused in the ending at {paused} ms, a seek and a step took the clock to {moved} ms')
+    page.press_key(*SPACE)
+    wait_music_time(page, paused + RESUMED_STEP_MS, CLOCK_CEILING_S)
+
+
 def escape_ends(checks):
     """Escape fades out to the logo, which ends the show by itself"""
     page = checks.page
@@ -95,20 +162,21 @@ def escape_ends(checks):
 
 
 def again_and_escape_twice(checks):
-    """from the end card a key starts the show again; a second Escape ends it at once"""
+    """from the end card a key starts the show again; in the ending only Space works; a second Escape ends it at once"""
     page = checks.page
     if state(page) != 'ended':
         start_show(checks)
         page.press_escape()
         page.press_escape()
         wait_state(page, 'ended', AT_ONCE_CEILING_S)
-    page.press_key(' ', 'Space', 32)
+    page.press_key(*SPACE)
     wait_state(page, 'playing')
     restarted = wait_music_time(page, 0, CLOCK_CEILING_S)
     if restarted >= RESTARTED_BELOW_MS:
         raise WebTestError(f'the show started again at {restarted} ms, not from the beginning')
     page.press_escape()
     wait_state(page, 'ending', AT_ONCE_CEILING_S)
+    expect_only_pause_in_ending(page)
     page.press_escape()
     wait_state(page, 'ended', AT_ONCE_CEILING_S)
     expect_no_errors(page, 'starting again')
@@ -148,5 +216,5 @@ def missing_track(checks):
 
 
 if __name__ == '__main__':
-    sys.exit(check_runner.run([start_card, click_plays, escape_ends, again_and_escape_twice,
+    sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
                                missing_picture, missing_track]))
