@@ -43,16 +43,24 @@ bool MainLoop::frame() {
         return false;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const uint32_t now = player_.timeMs();
+    // Every paused frame is the first frame of its time after a seek there:
+    // scenes that become due at that very time are pushed during the pass
+    // and would otherwise first draw on the next one, while paused.
+    if (paused_ && !endingBegun_)
+        seekTimeline(now);
     renderFrame(now);
     window_.swapBuffers();
     const uint32_t bits = window_.pumpMessages();
     const bool quit = (bits & PUMP_QUIT) != 0 || quitRequested_;
+    uint32_t position = now;
     if ((bits & PUMP_ENDING) != 0) {
         beginEnding(now);
         endingBegun_ = true;
+        // The fade runs on the music's clock: a paused show would never end.
+        if (paused_)
+            obey(ViewerCommand::TOGGLE_PAUSE, position);
     }
     ViewerCommand command;
-    uint32_t position = now;
     while (window_.takeViewerCommand(command)) {
         if (!firstFrame_)
             obey(command, position);

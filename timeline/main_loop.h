@@ -14,8 +14,10 @@
 //     music through the player's togglePause(), so the frames stand still on
 //     its position; a seek or a step moves the music (timeline/viewer_seek.h)
 //     and the timeline with it, so the next frame draws the show at that
-//     position. Steps need a pause; once the ending has begun only the pause
-//     is obeyed. Commands of the first frame's pump are dropped: the title
+//     position; a paused frame is drawn that way too, every time, so it
+//     stands still. Steps need a pause; once the ending has begun only the
+//     pause is obeyed, and an Escape while paused also resumes, since the
+//     ending runs on the music's clock. Commands of the first frame's pump are dropped: the title
 //     has not yet drawn and set up the GL state every later frame finds.
 #pragma once
 

@@ -200,7 +200,23 @@ TEST_F(MainLoopTest, StepsNeedAPauseAndOnceTheEndingBeganOnlyThePauseIsObeyed) {
     EXPECT_EQ(player.moves, std::vector<uint32_t>({25000, 0, 0,             // 20000 + 5000 - 30000, clamped
                                                    P, 20016, 20000, 19983,  // steps on the 60 fps frames
                                                    50000, 80000, 110000, 140000, 170000, 172999, 172999,
-                                                   P, P}));
+                                                   P, P, P}));  // the Escape resumes; two pauses
+}
+
+// Paused on 11500 ms, where the title's last frame and the pushed scenes'
+// activation meet: each paused frame draws what the first did.
+TEST_F(MainLoopTest, PausedFramesStandStillAndAnEscapeWhilePausedResumes) {
+    constexpr uint32_t P = ScriptedPlayer::PAUSE_TOGGLED;
+    player.times = {0, 0, 10, 11500};
+    window.commands = {{}, {ViewerCommand::TOGGLE_PAUSE}};
+    window.bits = {0, 0, 0, 0, PUMP_ENDING, PUMP_QUIT};
+    run();
+    const std::vector<uint32_t> rendered = renderedTypes(sceneCalls());
+    ASSERT_GE(rendered.size(), 4u);
+    EXPECT_EQ(std::vector<uint32_t>(rendered.begin(), rendered.begin() + 4),
+              std::vector<uint32_t>(4, TITLE_TYPE))
+        << "the frame at 10 ms and three paused frames at 11500 ms";
+    EXPECT_EQ(player.moves, std::vector<uint32_t>({P, P})) << "the Escape resumed the music for the fade";
 }
 
 }  // namespace
