@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gl_window_faults.h"
@@ -186,6 +187,30 @@ TEST_F(GlWindowTest, EscapeProtocol) {
     pressEscape();
     EXPECT_EQ(window.pumpMessages(), PUMP_QUIT);
     EXPECT_EQ(window.pumpMessages(), 0u) << "the pump never waits and reports once";
+    window.shutdown(config, APP);
+}
+
+// A held key's repeats give its command again, except Space's and Home's.
+TEST_F(GlWindowTest, ViewerKeysGiveTheirCommandsAndHeldOnlyTheMovesRepeat) {
+    DisplayConfig config;
+    config.fullscreen = false;
+    SdlGlWindow window;
+    ASSERT_TRUE(window.init(config, APP));
+    window.pumpMessages();
+    for (auto [key, repeat] : {std::pair{SDLK_SPACE, 0}, {SDLK_SPACE, 1}, {SDLK_HOME, 1}, {SDLK_RIGHT, 1},
+                               {SDLK_PERIOD, 1}, {SDLK_a, 0}, {SDLK_PAGEUP, 0}}) {
+        SDL_Event event = {};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        event.key.repeat = static_cast<Uint8>(repeat);
+        SDL_PushEvent(&event);
+    }
+    EXPECT_EQ(window.pumpMessages(), 0u);
+    std::vector<ViewerCommand> taken;
+    for (ViewerCommand command; window.takeViewerCommand(command);)
+        taken.push_back(command);
+    EXPECT_EQ(taken, std::vector<ViewerCommand>({ViewerCommand::TOGGLE_PAUSE, ViewerCommand::FORWARD_SHORT,
+                                                 ViewerCommand::STEP_FORWARD, ViewerCommand::BACK_LONG}));
     window.shutdown(config, APP);
 }
 
