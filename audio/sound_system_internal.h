@@ -27,6 +27,10 @@ namespace sound_internal {
 constexpr int REQUESTED_PERIOD_FRAMES = 1024;
 constexpr int BLOCK_FRAMES = 1024;
 constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
+// Slots the decoder leaves free while it plays on: after a move it decodes
+// the new position's first blocks there at once, beside the stale ones the
+// output has not yet dropped, so the output's next period can play them.
+constexpr int SEEK_ROOM_BLOCKS = 2;
 constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long counts as lost.
 constexpr int STALL_LIMIT_MS = 250;

@@ -29,11 +29,13 @@ void markEnded(SoundStream& stream, uint32_t epoch) {
 
 void runDecoder(SoundStream& stream) {
     uint32_t epoch = 0;
+    int blocksOfEpoch = 0;
     bool ended = stream.endedEpoch.load(std::memory_order_relaxed) == 0;
     while (!stream.quit.load(std::memory_order_acquire)) {
         const uint32_t wanted = stream.epoch.load(std::memory_order_acquire);
         if (wanted != epoch) {
             epoch = wanted;
+            blocksOfEpoch = 0;
             const off_t target = static_cast<off_t>(stream.seekTarget.load(std::memory_order_relaxed));
             ended = mpg123_seek(stream.mp3.decoder(), target, SEEK_SET) < 0;
             if (ended)
@@ -41,11 +43,13 @@ void runDecoder(SoundStream& stream) {
             continue;
         }
         const uint64_t written = stream.blocksWritten.load(std::memory_order_relaxed);
-        const bool full = written - stream.blocksRead.load(std::memory_order_acquire) == RING_BLOCKS;
+        const uint64_t room = blocksOfEpoch < SEEK_ROOM_BLOCKS ? RING_BLOCKS : RING_BLOCKS - SEEK_ROOM_BLOCKS;
+        const bool full = written - stream.blocksRead.load(std::memory_order_acquire) >= room;
         if (ended || full) {
             std::this_thread::sleep_for(DECODER_IDLE);
             continue;
         }
+        ++blocksOfEpoch;
         if (!decodeBlock(stream, epoch, written)) {
             ended = true;
             markEnded(stream, epoch);
