@@ -106,10 +106,12 @@ bool soundInit(int mixRate, int maxChannels, unsigned flags) {
         output.channelVolumes[channel].store(FULL_VOLUME);
     output.detached.store(true);
     output.quit = false;
-    output.lastCallback.store(SDL_GetPerformanceCounter());
     openDevice();
     output.silentBuffer.assign(static_cast<size_t>(output.periodFrames * OUTPUT_CHANNELS), 0);
-    // Running before the watch starts, which takes a paused device for lost.
+    // Running before the watch starts, which takes a paused device for lost,
+    // and given its first period from now: opening may take longer than a
+    // stall on a loaded machine, and that is no stall.
+    output.lastCallback.store(SDL_GetPerformanceCounter());
     if (output.device != 0)
         SDL_PauseAudioDevice(output.device, 0);
     try {
