@@ -77,7 +77,7 @@ TEST(EndingTest, EscapeFadesToTheLogoWhichEndsTheProgram) {
 
     const double before = sound.rms(heardAtEscape, -1.0, 0.0);
     const double after = sound.rms(heardAtEscape, FADED_FROM_S, FADED_TO_S);
-    EXPECT_GT(before, 300.0) << "the music plays before the Escape";
+    EXPECT_GT(before, 300.0) << "the music plays before the Escape; the show said: " << show.errorOutput();
     EXPECT_GE(after, 0.0);
     EXPECT_LT(after, before * FADED_SHARE) << "the fade takes the sound down with the picture";
 }
