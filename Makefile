@@ -79,8 +79,10 @@ TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 # installed while the native tree builds; the web page and the sanitizer tree
 # are built while the native tests run, many of which wait on the show's own
 # clock; the page's tests, which wait on the browser's, run beside the
-# sanitizer tests. What ran beside is shown when it fails (the logs are in
-# the build tree), and the page's tests' output after the sanitizer tests.
+# sanitizer tests, one at a time: each starts a browser, and several at once
+# beside the sanitized show would starve its audio and signal tests on two
+# cores. What ran beside is shown when it fails (the logs are in the build
+# tree), and the page's tests' output after the sanitizer tests.
 WEB_DEPS_LOG    := $(BUILD_DIR)/web-deps.log
 TEST_BUILDS_LOG := $(BUILD_DIR)/test-builds.log
 WEB_TESTS_LOG   := $(BUILD_DIR)/web-tests.log
@@ -95,7 +97,7 @@ test: deps
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web; tested=$$?; \
 	wait $$builds || { cat $(TEST_BUILDS_LOG); echo "make test: building the web page or the sanitizer tree failed"; exit 1; }; \
 	exit $$tested
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -L web > $(WEB_TESTS_LOG) 2>&1 & web=$$!; \
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L web > $(WEB_TESTS_LOG) 2>&1 & web=$$!; \
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'; \
 	sanitized=$$?; wait $$web; paged=$$?; \
 	echo "The web page's tests (run beside the sanitizer tests):"; cat $(WEB_TESTS_LOG); \
