@@ -6,6 +6,7 @@
 # make install - build the programs and data, then install them under PREFIX
 #                (default /usr/local); DESTDIR stages the files for packaging.
 #                As root in a user's tree it only copies what `make build` made.
+# make deb     - build the Debian package into build-deb/ and check it with lintian
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -30,7 +31,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps build run test test-builds sanitizer-build bench install clean web serve-web
+.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench install deb clean web serve-web
 
 all: build
 
@@ -137,6 +138,31 @@ install:
 	@# cmake records what it installed inside the tree; that file stays the tree owner's.
 	@chown $(TREE_OWNER) $(BUILD_DIR)/install_manifest.txt 2>/dev/null || true
 
+# The Debian package: a copy of the sources (no build trees, no data) is built
+# in $(DEB_OUTPUT)/source by dpkg-buildpackage, which leaves the package
+# beside it in $(DEB_OUTPUT)/, then lintian must find nothing to say. The
+# build's own packages come from debian/control.
+DEB_OUTPUT   ?= build-deb
+DEB_PACKAGES := debhelper dpkg-dev fakeroot lintian
+
+deb-deps:
+	$(call install_missing,$(DEB_PACKAGES))
+
+deb: deb-deps
+	rm -rf $(DEB_OUTPUT) && mkdir -p $(DEB_OUTPUT)/source
+	tar -c --exclude-vcs --exclude=./build --exclude='./build-*' --exclude=./$(DEB_OUTPUT) \
+		--exclude=./$(BUILD_DIR) --exclude=./$(ASAN_DIR) --exclude=./data --exclude='./obj-*' . \
+		| tar -x -C $(DEB_OUTPUT)/source
+	@cd $(DEB_OUTPUT)/source && if ! dpkg-checkbuilddeps 2>/dev/null; then \
+		if [ "$$(id -u)" = 0 ]; then \
+			apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq --no-install-recommends ./; \
+		else \
+			dpkg-checkbuilddeps; echo "Missing packages. Run: sudo apt-get build-dep ./ in $(DEB_OUTPUT)/source"; exit 1; \
+		fi; \
+	fi
+	cd $(DEB_OUTPUT)/source && dpkg-buildpackage -b -us -uc -j$(JOBS)
+	lintian --fail-on error,warning --info $(DEB_OUTPUT)/*.changes
+
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
 
@@ -169,4 +195,4 @@ serve-web: web
 	exec python3 -m http.server --bind 127.0.0.1 --directory $(WEB_OUTPUT) $$port
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT)
