@@ -7,6 +7,7 @@
 #                (default /usr/local); DESTDIR stages the files for packaging.
 #                As root in a user's tree it only copies what `make build` made.
 # make deb     - build the Debian package into build-deb/ and check it with lintian
+# make deb-check - make deb, then install and purge it on a bare Debian 12 (root)
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -31,7 +32,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench install deb clean web serve-web
+.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench install deb deb-check clean web serve-web
 
 all: build
 
@@ -162,6 +163,9 @@ deb: deb-deps
 	fi
 	cd $(DEB_OUTPUT)/source && dpkg-buildpackage -b -us -uc -j$(JOBS)
 	lintian --fail-on error,warning --info $(DEB_OUTPUT)/*.changes
+
+deb-check: deb
+	tools/deb_install_check.sh $(DEB_OUTPUT)/pelmira15_*_$$(dpkg --print-architecture).deb
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
