@@ -1,6 +1,8 @@
 # make run   - set up what is missing, build, and run the show (needs a display)
 # make test  - set up what is missing, build, and run every test
 # make build - set up and build only; make bench - the benchmarks
+# make fuzz  - the music reader and PNG loader fuzzers, FUZZ_SECONDS each
+#              (default 300); their corpora in the tree are kept minimised
 # make web   - set up what is missing and build the web page into build-web/
 # make serve-web - make web, then serve build-web/ on 127.0.0.1 (PORT=...)
 # make install - build the programs and data, then install them under PREFIX
@@ -32,7 +34,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench install deb deb-check clean web serve-web
+.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench fuzz install deb deb-check clean web serve-web
 
 all: build
 
@@ -169,6 +171,14 @@ deb-check: deb
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
+
+# make test runs the fuzzers for some seconds each; this runs them longer
+# and keeps what they grew. A fault fails it and leaves the input in the
+# regression folders that make test replays.
+FUZZ_SECONDS ?= 300
+
+fuzz: build
+	tools/run_fuzzers.sh $(BUILD_DIR) $(FUZZ_SECONDS)
 
 # The web page: the native tree makes the data; the third-party libraries are
 # built for WebAssembly once per tree; the page, its program and the data go

@@ -143,6 +143,19 @@ inline uint64_t framesToTicks(int64_t frames) {
 // stream_decoder.cpp: the decoder thread that fills a stream's ring.
 bool decodeFirstBlock(SoundStream& stream);
 void runDecoder(SoundStream& stream);
+
+// The decoder thread's loop, one pass at a time, so that the reading path
+// can run without a thread or an output (the fuzz target drives it).
+struct DecoderState {
+    uint32_t epoch = 0;
+    int blocksOfEpoch = 0;
+    bool ended = false;
+};
+// The state the thread starts in, after decodeFirstBlock().
+DecoderState decoderStart(const SoundStream& stream);
+// Follows a move, or decodes the next block where the ring has room; false
+// when there was nothing to do (ended, or the ring full).
+bool decoderStep(SoundStream& stream, DecoderState& state);
 // Stops the decoder thread and frees the stream, opened or half-opened.
 void closeStream(SoundStream* stream);
 

@@ -27,33 +27,41 @@ void markEnded(SoundStream& stream, uint32_t epoch) {
 
 }  // namespace
 
+bool decoderStep(SoundStream& stream, DecoderState& state) {
+    const uint32_t wanted = stream.epoch.load(std::memory_order_acquire);
+    if (wanted != state.epoch) {
+        state.epoch = wanted;
+        state.blocksOfEpoch = 0;
+        const off_t target = static_cast<off_t>(stream.seekTarget.load(std::memory_order_relaxed));
+        state.ended = mpg123_seek(stream.mp3.decoder(), target, SEEK_SET) < 0;
+        if (state.ended)
+            markEnded(stream, state.epoch);
+        return true;
+    }
+    const uint64_t written = stream.blocksWritten.load(std::memory_order_relaxed);
+    const uint64_t room = state.blocksOfEpoch < SEEK_ROOM_BLOCKS ? RING_BLOCKS : RING_BLOCKS - SEEK_ROOM_BLOCKS;
+    const bool full = written - stream.blocksRead.load(std::memory_order_acquire) >= room;
+    if (state.ended || full)
+        return false;
+    ++state.blocksOfEpoch;
+    if (!decodeBlock(stream, state.epoch, written)) {
+        state.ended = true;
+        markEnded(stream, state.epoch);
+    }
+    return true;
+}
+
+DecoderState decoderStart(const SoundStream& stream) {
+    DecoderState state;
+    state.ended = stream.endedEpoch.load(std::memory_order_relaxed) == 0;
+    return state;
+}
+
 void runDecoder(SoundStream& stream) {
-    uint32_t epoch = 0;
-    int blocksOfEpoch = 0;
-    bool ended = stream.endedEpoch.load(std::memory_order_relaxed) == 0;
+    DecoderState state = decoderStart(stream);
     while (!stream.quit.load(std::memory_order_acquire)) {
-        const uint32_t wanted = stream.epoch.load(std::memory_order_acquire);
-        if (wanted != epoch) {
-            epoch = wanted;
-            blocksOfEpoch = 0;
-            const off_t target = static_cast<off_t>(stream.seekTarget.load(std::memory_order_relaxed));
-            ended = mpg123_seek(stream.mp3.decoder(), target, SEEK_SET) < 0;
-            if (ended)
-                markEnded(stream, epoch);
-            continue;
-        }
-        const uint64_t written = stream.blocksWritten.load(std::memory_order_relaxed);
-        const uint64_t room = blocksOfEpoch < SEEK_ROOM_BLOCKS ? RING_BLOCKS : RING_BLOCKS - SEEK_ROOM_BLOCKS;
-        const bool full = written - stream.blocksRead.load(std::memory_order_acquire) >= room;
-        if (ended || full) {
+        if (!decoderStep(stream, state))
             std::this_thread::sleep_for(DECODER_IDLE);
-            continue;
-        }
-        ++blocksOfEpoch;
-        if (!decodeBlock(stream, epoch, written)) {
-            ended = true;
-            markEnded(stream, epoch);
-        }
     }
 }
 
