@@ -186,13 +186,13 @@ Bytes text(const char* line) { return Bytes(line, line + std::strlen(line)); }
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s MAKE_MUSIC SEED_DIR [WORK_DIR]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s MAKE_MUSIC SEED_DIR [WORK_DIR...]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path seeds = argv[2];
     std::filesystem::create_directories(seeds);
-    if (argc > 3)
-        std::filesystem::create_directories(argv[3]);
+    for (int work = 3; work < argc; ++work)
+        std::filesystem::create_directories(argv[work]);
     const std::filesystem::path musicFile = seeds / "music-1s.mp3";
     if (!runMakeMusic(argv[1], musicFile.string())) {
         std::fprintf(stderr, "sound_seeds: %s failed\n", argv[1]);
