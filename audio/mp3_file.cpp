@@ -43,7 +43,9 @@ bool Mp3File::openDecoder(long rate) {
     decoder_ = mpg123_new(nullptr, nullptr);
     if (decoder_ == nullptr)
         return false;
-    mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    // The tags are never read; skipping them keeps a header that claims a
+    // large tag from costing an allocation of its claimed size (up to 256 MB).
+    mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     mpg123_format_none(decoder_);
     if (mpg123_format(decoder_, rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
         return false;

@@ -46,7 +46,7 @@ fuzz() {
 
 fuzz fuzz_music_reader "$build/tests/hardening/fuzz_music_reader" "$build/tests/hardening/sound_seeds" \
     "$build/tests/hardening/music_corpus" "$source/tests/hardening/music_reader_corpus" \
-    "$source/tests/hardening/sound_fuzz_regressions" -timeout=10
+    "$source/tests/hardening/sound_fuzz_regressions" -timeout=10 -malloc_limit_mb=64
 fuzz fuzz_load_png "$build/tests/gfx/fuzz_load_png" "$build/tests/gfx/fuzz_seeds" \
     "$build/tests/gfx/fuzz_corpus" "$source/tests/gfx/fuzz_corpus" \
     "$source/tests/gfx/fuzz_regressions" -dict="$source/tests/gfx/png.dict"
