@@ -2,7 +2,7 @@
 // mixes them at the stream's gain and publishes the position it handed on.
 // When a stream moves or stops, what it would have played next fades out
 // while the music found at the new position fades in.
-// Runs on the SDL audio thread or the silent pace: never allocates, locks,
+// Runs on the device's callback or the silent pace: never allocates, locks,
 // logs or throws.
 #include "audio/sound_system_internal.h"
 
@@ -134,6 +134,16 @@ void consumeStream(SoundStream& stream, int16_t* out, int frames, uint64_t stamp
 }
 
 }  // namespace
+
+void fadeIn(int16_t* out, int frames) {
+    const int ramped = std::min(frames, RAMP_FRAMES);
+    for (int f = 0; f < ramped; ++f) {
+        for (int c = 0; c < OUTPUT_CHANNELS; ++c) {
+            int16_t& sample = out[f * OUTPUT_CHANNELS + c];
+            sample = static_cast<int16_t>(sample * f / RAMP_FRAMES);
+        }
+    }
+}
 
 void consumeAll(int16_t* out, int frames, uint64_t stamp) {
     std::memset(out, 0, static_cast<size_t>(frames) * FRAME_BYTES);

@@ -58,11 +58,19 @@ int64_t heardFrames(SoundStream& stream) {
             break;
         std::this_thread::yield();
     }
+    const uint64_t current = clockNow();
+    // A read this late means the process was stopped, and the output goes on
+    // from where it stood (sound_output.cpp): until the next hand-over, time
+    // counts only as far as the last one reached, not across the stop.
+    if (current > stream.lastRead && current - stream.lastRead > msToTicks(STALL_LIMIT_MS))
+        stream.heldStamp = snapshot.stamp;
+    stream.lastRead = current;
     int64_t heard = 0;
     if (snapshot.stamp != 0 && snapshot.epoch == stream.epoch.load(std::memory_order_relaxed)) {
-        const uint64_t now = SDL_GetPerformanceCounter();
-        const int64_t reach = snapshot.after - snapshot.before + msToFrames(INTERPOLATION_REACH_MS);
-        const uint64_t since = now > snapshot.stamp ? std::min(now - snapshot.stamp, framesToTicks(reach)) : 0;
+        const int64_t handedOn = snapshot.after - snapshot.before;
+        const int64_t reach =
+            snapshot.stamp == stream.heldStamp ? handedOn : handedOn + msToFrames(INTERPOLATION_REACH_MS);
+        const uint64_t since = current > snapshot.stamp ? std::min(current - snapshot.stamp, framesToTicks(reach)) : 0;
         heard = std::max<int64_t>(0, snapshot.before - QUEUED_PERIODS * output.periodFrames + ticksToFrames(since));
     }
     stream.lastReported = std::max(stream.lastReported, stream.baseFrames + heard);
@@ -89,7 +97,9 @@ void stopStream(SoundStream& stream) {
 
 }  // namespace
 
-bool soundInit(int mixRate, int maxChannels, unsigned flags) {
+namespace sound_internal {
+
+bool startSound(int mixRate, int maxChannels, unsigned flags, const OutputDevice& device, bool ownThread) {
     if (output.started)
         return true;
     if (const char* refusal = outputSettingsRefusal(mixRate, maxChannels, flags)) {
@@ -97,33 +107,28 @@ bool soundInit(int mixRate, int maxChannels, unsigned flags) {
         return false;
     }
     mpg123_init();
+    output.calls = &device;
     output.rate = mixRate;
     output.periodFrames = REQUESTED_PERIOD_FRAMES;
-    output.counterFrequency = SDL_GetPerformanceFrequency();
+    output.counterFrequency = device.frequency();
     output.channelCount = maxChannels;
     output.channelVolumes = std::make_unique<std::atomic<int>[]>(static_cast<size_t>(maxChannels));
     for (int channel = 0; channel < maxChannels; ++channel)
         output.channelVolumes[channel].store(FULL_VOLUME);
     output.detached.store(true);
-    output.quit = false;
-    openDevice();
-    output.silentBuffer.assign(static_cast<size_t>(output.periodFrames * OUTPUT_CHANNELS), 0);
-    // Running before the watch starts, which takes a paused device for lost,
-    // and given its first period from now: opening may take longer than a
-    // stall on a loaded machine, and that is no stall.
-    output.lastCallback.store(SDL_GetPerformanceCounter());
-    if (output.device != 0)
-        SDL_PauseAudioDevice(output.device, 0);
-    try {
-        output.thread = std::thread(runOutput);
-    } catch (const std::system_error&) {
-        closeDevice();
+    if (!startOutput(ownThread)) {
         output.channelVolumes.reset();
         setLastError("cannot start the output thread");
         return false;
     }
     output.started = true;
     return true;
+}
+
+}  // namespace sound_internal
+
+bool soundInit(int mixRate, int maxChannels, unsigned flags) {
+    return startSound(mixRate, maxChannels, flags, SDL_OUTPUT_DEVICE, true);
 }
 
 SoundStream* soundStreamOpen(const char* path, unsigned mode, int offset) {
@@ -165,6 +170,7 @@ int soundStreamPlay(int channel, SoundStream* stream) {
     if (played->resumeNeedsSeek)
         moveTo(*played, played->frozenFrames);
     played->lastReported = played->baseFrames;
+    played->lastRead = clockNow();
     played->channel.store(channel, std::memory_order_relaxed);
     // release: the consumer that acquires playing sees the epoch and channel set before.
     played->playing.store(true, std::memory_order_release);
@@ -215,14 +221,8 @@ int soundMasterVolume() { return masterVolume.load(std::memory_order_relaxed); }
 void soundClose() {
     if (!output.started)
         return;
-    {
-        std::lock_guard<std::mutex> lock(output.wakeMutex);
-        output.quit = true;
-    }
-    output.wake.notify_all();
-    output.thread.join();
-    closeDevice();
-    // With the output thread and SDL's joined, nothing consumes the streams.
+    stopOutput();
+    // With the output thread and the device's joined, nothing consumes the streams.
     const int count = output.streamCount.load(std::memory_order_relaxed);
     output.streamCount.store(0, std::memory_order_relaxed);
     for (int i = 0; i < count; ++i)

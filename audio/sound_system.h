@@ -4,8 +4,15 @@
 // What the rest of the program may rely on:
 //   - soundInit() starts the output; when no audio device can be opened it
 //     falls back to a silent output paced by the monotonic clock, says so in
-//     one line on stderr and still answers true. A device lost during the
-//     show hands over to the same silent output without a jump in position.
+//     one line on stderr and still answers true.
+//   - A device whose callbacks are late hands over to the same silent output
+//     without a jump in position, and plays again, from the position then
+//     and fading in, once its callbacks come back. A device that is removed
+//     or stops is closed and the default output opened again now and then,
+//     with one line on stderr when it is lost and one when sound is back.
+//   - A process stopped and continued (a suspended job, a debugger) goes on
+//     from where it stood, picture and sound together: the stopped time does
+//     not count.
 //   - The stream is read only through the five file callbacks.
 //   - soundStreamTimeMs() is the position being heard, in ms: 0 on play,
 //     never backwards while playing, smooth from frame to frame, frozen while

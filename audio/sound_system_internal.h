@@ -2,8 +2,9 @@
 // else: the stream, the one output, and the calls each part offers the others.
 //
 // Threads: the main thread makes every public call; one decoder thread per
-// stream fills its ring; the consumer (the SDL audio callback while a device
-// is attached, the output thread's silent pace after) mixes the rings.
+// stream fills its ring; the consumer (the device's callback while the device
+// is attached, the output thread's silent pace while it is not) mixes the
+// rings; the output thread also watches the device (sound_output.cpp).
 #pragma once
 
 #include "audio/mp3_file.h"
@@ -32,10 +33,14 @@ constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
 // output has not yet dropped, so the output's next period can play them.
 constexpr int SEEK_ROOM_BLOCKS = 2;
 constexpr int MS_PER_SECOND = 1000;
-// A device whose callback has not run for this long counts as lost.
+// A device whose callback has not run for this long is stalled: the silent
+// pace plays on for it until its callbacks come back. A turn of the output,
+// or a read of the position, this much later than due means the process
+// itself was stopped, and the show goes on from where it stood.
 constexpr int STALL_LIMIT_MS = 250;
-constexpr auto WATCH_INTERVAL = std::chrono::milliseconds(20);
-constexpr int WATCH_INTERVAL_MS = static_cast<int>(WATCH_INTERVAL.count());
+constexpr int WATCH_INTERVAL_MS = 20;
+// A lost device is replaced by the default output, tried this often.
+constexpr int REOPEN_INTERVAL_MS = 1000;
 // Interpolation runs on past the last callback until the silent pace can
 // have taken over from a stalled device.
 constexpr int INTERPOLATION_REACH_MS = STALL_LIMIT_MS + 2 * WATCH_INTERVAL_MS;
@@ -93,16 +98,67 @@ struct SoundStream {
     int64_t frozenFrames = 0;
     int64_t lastReported = 0;
     bool resumeNeedsSeek = false;
+    // When the position was last read, and the hand-over a late read holds to.
+    uint64_t lastRead = 0;
+    uint64_t heldStamp = 0;
 };
 
 namespace sound_internal {
+
+// How the output reaches its device and its clock. soundInit() takes SDL's
+// (SDL_OUTPUT_DEVICE, sound_device.cpp); a test takes a device it calls back
+// by hand and a clock it steps itself.
+struct OutputDevice {
+    // Opens the default output at output.rate with deviceCallback() called
+    // for periodFrames frames at a time, or the device's own period where
+    // mayChangePeriod (then periodFrames says which), and starts it. Answers
+    // the device, or 0 when there is none, SDL_GetError() saying why.
+    SDL_AudioDeviceID (*open)(int& periodFrames, bool mayChangePeriod);
+    // False once the device is removed or has stopped playing for good.
+    bool (*playing)(SDL_AudioDeviceID device);
+    // Closes the device; no callback of it runs once this returns.
+    void (*close)(SDL_AudioDeviceID device);
+    // After the last close: frees what the first open set up.
+    void (*release)();
+    // The clock: ticks at frequency() a second, never going back.
+    uint64_t (*now)();
+    uint64_t (*frequency)();
+};
+
+extern const OutputDevice SDL_OUTPUT_DEVICE;
+
+enum class DeviceState {
+    ATTACHED,  // its callback consumes the streams
+    STALLED,   // open but late, or not yet called back: the silent pace consumes
+    LOST,      // closed; the default output is opened again now and then
+    ABSENT,    // none could be had at the start: the silent pace for good
+};
+
+// The silent pace calls the consumer as a device would: period n falls due
+// at anchor + n periods.
+struct SilentPace {
+    uint64_t anchor = 0;
+    uint64_t periods = 0;
+};
+
+// What the watch over the device keeps between its turns; owned by whoever
+// turns the output (the output thread, or a test).
+struct Watch {
+    DeviceState state = DeviceState::ABSENT;
+    uint64_t due = 0;         // when this turn was asked for
+    uint64_t graceFrom = 0;   // callbacks count as late from here on
+    uint64_t detachedAt = 0;  // a callback after this brings the device back
+    uint64_t reopenAt = 0;
+    bool replacing = false;   // the device that comes back replaces a lost one
+    SilentPace pace;
+};
 
 // The one output of the process; every call of the layer works on it.
 struct Output {
     ~Output();
 
     bool started = false;
-    bool audioSubsystem = false;
+    const OutputDevice* calls = &SDL_OUTPUT_DEVICE;
     SDL_AudioDeviceID device = 0;
     int rate = 0;
     int periodFrames = 0;
@@ -112,11 +168,15 @@ struct Output {
     std::atomic<SoundStream*> streams[STREAM_CAPACITY] = {};
     std::atomic<int> streamCount{0};
 
-    // The device callback consumes until detached; the silent pace after.
+    // The device callback consumes while attached; the silent pace while
+    // detached. The hand-over both ways is in sound_output.cpp.
     std::atomic<bool> detached{true};
     std::atomic<bool> inCallback{false};
     std::atomic<uint64_t> lastCallback{0};
+    // Owned by the consumer: the next period fades in, as after a move.
+    bool fadeInNext = false;
 
+    Watch watch;
     std::thread thread;
     std::mutex wakeMutex;
     std::condition_variable wake;
@@ -126,6 +186,9 @@ struct Output {
 
 extern Output output;
 extern std::atomic<int> masterVolume;
+
+// The output's clock, in ticks of counterFrequency.
+inline uint64_t clockNow() { return output.calls->now(); }
 
 inline uint64_t msToTicks(int ms) { return output.counterFrequency * static_cast<uint64_t>(ms) / MS_PER_SECOND; }
 
@@ -159,14 +222,27 @@ bool decoderStep(SoundStream& stream, DecoderState& state);
 // Stops the decoder thread and frees the stream, opened or half-opened.
 void closeStream(SoundStream* stream);
 
-// sound_mixer.cpp: the consumer. Mixes every stream into out and hands the
-// position on; runs on the SDL audio thread or the silent pace.
-void consumeAll(int16_t* out, int frames, uint64_t stamp);
+// sound_system.cpp: soundInit() on a given device, the output turned by a
+// thread of its own when ownThread, else by hand with turnOutput().
+bool startSound(int mixRate, int maxChannels, unsigned flags, const OutputDevice& device, bool ownThread);
 
-// sound_device.cpp: the device, its watch and the silent pace.
-void openDevice();
-void closeDevice();
-void runOutput();
+// sound_mixer.cpp: the consumer. Mixes every stream into out and hands the
+// position on; runs on the device's callback or the silent pace.
+void consumeAll(int16_t* out, int frames, uint64_t stamp);
+// Fades the first RAMP_FRAMES frames of out in, as a move's music fades in.
+void fadeIn(int16_t* out, int frames);
+
+// sound_output.cpp: the device's callback, the watch over the device and the
+// silent pace, and the hand-overs between them.
+void deviceCallback(void* unused, Uint8* bytes, int length);
+// Opens the device, or finds none and says so, and starts the watch on it;
+// false when the output thread cannot be started.
+bool startOutput(bool ownThread);
+// One turn: watches the device and runs the silent pace up to now; answers
+// when the next turn falls due.
+uint64_t turnOutput(uint64_t now);
+// Stops the output thread, if any, and closes the device.
+void stopOutput();
 
 // alsa_messages.cpp: keeps ALSA's own diagnostics off stderr; call before
 // SDL's audio starts.

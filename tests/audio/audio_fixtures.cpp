@@ -84,6 +84,11 @@ const std::string& sweepTrack() {
     return path;
 }
 
+const std::string& longSweepTrack() {
+    static const std::string path = writeTrack("long.mp3", 6.0, 0.0);
+    return path;
+}
+
 const std::string& shortTrack() {
     static const std::string path = writeTrack("short.mp3", 0.3, 0.0);
     return path;
@@ -112,8 +117,9 @@ void useDiskOutput(const std::string& file) {
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
 }
 
-int peakOfRawFile(const std::string& file) {
+int peakOfRawFile(const std::string& file, size_t fromByte) {
     std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(fromByte));
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     int peak = 0;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -126,15 +132,15 @@ int peakOfRawFile(const std::string& file) {
 
 namespace {
 
-std::vector<PositionSample> watchUntil(SoundStream* stream, int ceilingMs,
+std::vector<PositionSample> watchUntil(SoundStream* stream, WallClock::time_point since, int ceilingMs,
                                        const std::function<bool(const PositionSample&)>& enough) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
+    const WallClock::time_point start = WallClock::now();
     std::vector<PositionSample> samples;
     for (;;) {
-        const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        samples.push_back(PositionSample{wall, soundStreamTimeMs(stream)});
-        if (wall >= ceilingMs || enough(samples.back()))
+        const uint32_t position = soundStreamTimeMs(stream);
+        const WallClock::time_point now = WallClock::now();
+        samples.push_back(PositionSample{std::chrono::duration<double, std::milli>(now - since).count(), position});
+        if (now - start >= std::chrono::milliseconds(ceilingMs) || enough(samples.back()))
             return samples;
         sleepMs(WATCH_STEP_MS);
     }
@@ -142,23 +148,30 @@ std::vector<PositionSample> watchUntil(SoundStream* stream, int ceilingMs,
 
 }  // namespace
 
-std::vector<PositionSample> watchPosition(SoundStream* stream, int durationMs) {
-    return watchUntil(stream, durationMs, [](const PositionSample&) { return false; });
+std::vector<PositionSample> watchPosition(SoundStream* stream, WallClock::time_point since, int durationMs) {
+    return watchUntil(stream, since, durationMs, [](const PositionSample&) { return false; });
 }
 
-std::vector<PositionSample> watchPositionPast(SoundStream* stream, uint32_t positionMs, int ceilingMs) {
-    return watchUntil(stream, ceilingMs, [=](const PositionSample& sample) { return sample.positionMs > positionMs; });
+std::vector<PositionSample> watchPositionPast(SoundStream* stream, WallClock::time_point since, uint32_t positionMs,
+                                              int ceilingMs) {
+    return watchUntil(stream, since, ceilingMs,
+                      [=](const PositionSample& sample) { return sample.positionMs > positionMs; });
 }
 
-std::string smoothnessFault(const std::vector<PositionSample>& samples, double slackMs) {
-    for (size_t i = 1; i < samples.size(); ++i) {
-        const PositionSample& a = samples[i - 1];
-        const PositionSample& b = samples[i];
-        const double step = static_cast<double>(b.positionMs) - static_cast<double>(a.positionMs);
-        if (step < 0 || step > b.wallMs - a.wallMs + slackMs) {
+std::string positionFault(const std::vector<PositionSample>& samples, uint32_t fromMs, double slackMs) {
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const PositionSample& sample = samples[i];
+        const char* fault = nullptr;
+        if (sample.positionMs < fromMs)
+            fault = "stood before its start";
+        else if (i > 0 && sample.positionMs < samples[i - 1].positionMs)
+            fault = "went backwards";
+        else if (sample.positionMs - fromMs > sample.wallMs + slackMs)
+            fault = "ran ahead of the clock";
+        if (fault != nullptr) {
             char text[160];
-            std::snprintf(text, sizeof text, "position %u -> %u between %.1f and %.1f ms of wall time", a.positionMs,
-                          b.positionMs, a.wallMs, b.wallMs);
+            std::snprintf(text, sizeof text, "the position %s: %u ms after %.1f ms of wall time (from %u ms)", fault,
+                          sample.positionMs, sample.wallMs, fromMs);
             return text;
         }
     }
@@ -167,20 +180,10 @@ std::string smoothnessFault(const std::vector<PositionSample>& samples, double s
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-bool catchesUpWithTheWall(SoundStream* stream, std::chrono::steady_clock::time_point since, uint32_t fromMs,
-                          double lateMs, int ceilingMs) {
-    return waitUntil(
-        [&] {
-            const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
-            return soundStreamTimeMs(stream) > fromMs + wall - lateMs;
-        },
-        ceilingMs);
-}
-
 bool waitUntil(const std::function<bool()>& reached, int ceilingMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ceilingMs);
+    const auto deadline = WallClock::now() + std::chrono::milliseconds(ceilingMs);
     while (!reached()) {
-        if (std::chrono::steady_clock::now() > deadline)
+        if (WallClock::now() > deadline)
             return false;
         sleepMs(WATCH_STEP_MS);
     }

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "audio/sound_system_internal.h"
 #include "audio/stream_music_player.h"
 #include "tests/audio/audio_fixtures.h"
 
@@ -16,11 +18,9 @@ namespace {
 constexpr int MIX_RATE = 44100;
 constexpr int CHANNELS = 128;
 constexpr int FULL = 255;
-// Room for the device latency (two 23 ms periods under the test drivers) and
-// a busy machine.
-constexpr double LATE_MS = 150.0;
+// How far the position may run ahead of the wall clock: a driver may take its
+// first periods faster than it plays them.
 constexpr double EARLY_MS = 60.0;
-constexpr double SMOOTH_SLACK_MS = 30.0;
 // How much of the track peakHeard() lets out.
 constexpr uint32_t HEARD_MS = 150;
 
@@ -167,16 +167,14 @@ TEST_F(SoundSystemTest, NullOrClosedStreamsAreRefusedHarmlessly) {
     }
 }
 
-TEST_F(SoundSystemTest, PositionStartsAtZeroGrowsSmoothlyAndFreezesWhileStopped) {
+TEST_F(SoundSystemTest, PositionStartsAtZeroGrowsAndFreezesWhileStopped) {
     start("dummy");
     SoundStream* stream = openStdio(sweepTrack());
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(soundStreamTimeMs(stream), 0u);
+    const WallClock::time_point playedAt = WallClock::now();
     EXPECT_EQ(soundStreamPlay(0, stream), 0);
-    const std::vector<PositionSample> playing = watchPosition(stream, 400);
-    EXPECT_LE(playing.front().positionMs, 5u);
-    EXPECT_EQ(smoothnessFault(playing, SMOOTH_SLACK_MS), "");
-    EXPECT_LT(playing.back().positionMs, playing.back().wallMs + EARLY_MS);
+    EXPECT_EQ(positionFault(watchPosition(stream, playedAt, 200), 0, EARLY_MS), "");
     EXPECT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > 300; }, REFILL_CEILING_MS));
 
     EXPECT_TRUE(soundStreamStop(stream));
@@ -184,10 +182,9 @@ TEST_F(SoundSystemTest, PositionStartsAtZeroGrowsSmoothlyAndFreezesWhileStopped)
     sleepMs(100);
     EXPECT_EQ(soundStreamTimeMs(stream), stopped);
 
+    const WallClock::time_point resumedAt = WallClock::now();
     soundStreamPlay(0, stream);
-    const std::vector<PositionSample> resumed = watchPosition(stream, 200);
-    EXPECT_EQ(resumed.front().positionMs, stopped);
-    EXPECT_EQ(smoothnessFault(resumed, SMOOTH_SLACK_MS), "");
+    EXPECT_EQ(positionFault(watchPosition(stream, resumedAt, 200), stopped, EARLY_MS), "");
     EXPECT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > stopped + 100; }, REFILL_CEILING_MS));
 }
 
@@ -195,11 +192,12 @@ TEST_F(SoundSystemTest, PositionGoesOnInSilenceAfterTheLastSample) {
     start("dummy");
     SoundStream* stream = openStdio(shortTrack());
     ASSERT_NE(stream, nullptr);
+    const WallClock::time_point playedAt = WallClock::now();
     soundStreamPlay(0, stream);
-    const std::vector<PositionSample> samples = watchPosition(stream, 500);
-    EXPECT_EQ(smoothnessFault(samples, SMOOTH_SLACK_MS), "");
     // The track lasts 300 ms; the position goes on past it.
-    EXPECT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > 500; }, REFILL_CEILING_MS));
+    const std::vector<PositionSample> samples = watchPositionPast(stream, playedAt, 500, REFILL_CEILING_MS);
+    EXPECT_EQ(positionFault(samples, 0, EARLY_MS), "");
+    EXPECT_GT(samples.back().positionMs, 500u);
 }
 
 TEST_F(SoundSystemTest, MovingThePositionPlaysTheMusicFoundThere) {
@@ -264,39 +262,45 @@ TEST_F(SoundSystemTest, WithoutADeviceTheSilentOutputKeepsTimeByTheClock) {
 
     SoundStream* stream = openStdio(sweepTrack());
     ASSERT_NE(stream, nullptr);
+    const WallClock::time_point playedAt = WallClock::now();
     soundStreamPlay(0, stream);
-    const std::vector<PositionSample> samples = watchPosition(stream, 300);
-    EXPECT_EQ(smoothnessFault(samples, SMOOTH_SLACK_MS), "");
-    EXPECT_LT(samples.back().positionMs, samples.back().wallMs + EARLY_MS);
-    EXPECT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > 300; }, REFILL_CEILING_MS));
+    const std::vector<PositionSample> samples = watchPositionPast(stream, playedAt, 300, REFILL_CEILING_MS);
+    EXPECT_EQ(positionFault(samples, 0, EARLY_MS), "");
+    EXPECT_GT(samples.back().positionMs, 300u);
 }
 
-TEST_F(SoundSystemTest, AStalledDeviceHandsOverToTheSilentOutputWithoutLosingTime) {
-    start("dummy");
-    SoundStream* stream = openStdio(sweepTrack());
+// A real driver's stall: holding the device's lock keeps its callback out, as
+// a device that stops calling back would. How exactly the time is kept
+// through it is output_watch_test's; here SDL's own thread hands over.
+TEST_F(SoundSystemTest, AStalledDeviceHandsOverToTheSilentOutputAndPlaysAgainWhenItComesBack) {
+    const std::string heard = fixturePath("stalled.raw");
+    useDiskOutput(heard);
+    ASSERT_TRUE(soundInit(MIX_RATE, CHANNELS, 0));
+    SoundStream* stream = openStdio(longSweepTrack());
     ASSERT_NE(stream, nullptr);
-    soundStreamPlay(0, stream);
-    const std::vector<PositionSample> before = watchPosition(stream, 100);
-    ASSERT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > 0; }, REFILL_CEILING_MS));
-    // SDL numbers opened devices from 2; holding its lock keeps the callback out.
-    constexpr SDL_AudioDeviceID OUR_DEVICE = 2;
     testing::internal::CaptureStderr();
-    const uint32_t lockedAtMs = soundStreamTimeMs(stream);
-    const auto lockedAt = std::chrono::steady_clock::now();
-    SDL_LockAudioDevice(OUR_DEVICE);
-    std::vector<PositionSample> stalled = watchPosition(stream, 500);
-    // The silent output takes over from the last sound the device took and
-    // makes up for the time it waited.
-    const bool keptTime = catchesUpWithTheWall(stream, lockedAt, lockedAtMs, LATE_MS, REFILL_CEILING_MS);
-    SDL_UnlockAudioDevice(OUR_DEVICE);
+    soundStreamPlay(0, stream);
+    ASSERT_TRUE(waitUntil([&] { return soundStreamTimeMs(stream) > 300; }, REFILL_CEILING_MS));
+
+    const SDL_AudioDeviceID device = sound_internal::output.device;
+    SDL_LockAudioDevice(device);
+    const bool handedOver = waitUntil([] { return sound_internal::output.detached.load(); }, REFILL_CEILING_MS);
+    const uint32_t stalledAt = soundStreamTimeMs(stream);
+    const bool wentOn = waitUntil([&] { return soundStreamTimeMs(stream) > stalledAt + 300; }, REFILL_CEILING_MS);
+    const uintmax_t heardBefore = std::filesystem::file_size(heard);
+    SDL_UnlockAudioDevice(device);
+    const bool cameBack = waitUntil([] { return !sound_internal::output.detached.load(); }, REFILL_CEILING_MS);
+    constexpr uintmax_t TENTH_OF_A_SECOND = MIX_RATE / 10 * 4;
+    const bool played = waitUntil([&] { return std::filesystem::file_size(heard) > heardBefore + 3 * TENTH_OF_A_SECOND; },
+                                  REFILL_CEILING_MS);
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said, std::string(programName()) + ": audio device lost; playing in silence\n");
-    for (PositionSample& sample : stalled)
-        sample.wallMs += before.back().wallMs;
-    EXPECT_EQ(smoothnessFault(stalled, SMOOTH_SLACK_MS), "");
-    EXPECT_GE(stalled.front().positionMs, before.back().positionMs);
-    EXPECT_LT(stalled.back().positionMs, stalled.back().wallMs + EARLY_MS);
-    EXPECT_TRUE(keptTime) << "time was lost while the device stalled";
+
+    EXPECT_TRUE(handedOver) << "the silent output did not take over";
+    EXPECT_TRUE(wentOn) << "the position stood still while the device stalled";
+    EXPECT_TRUE(cameBack) << "the device did not take over again";
+    ASSERT_TRUE(played);
+    EXPECT_GT(peakOfRawFile(heard, heardBefore), FIXTURE_AMPLITUDE / 2) << "the device came back silent";
+    EXPECT_EQ(said, "") << "a stall is no loss";
 }
 
 TEST(SoundOutputExit, AProcessThatNeverClosesTheOutputStillExitsCleanly) {
