@@ -8,7 +8,6 @@
 
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "audio/stream_music_player.h"
 #include "platform/program_message.h"
 #include "tests/audio/audio_fixtures.h"
+#include "tests/support/captured_sound.h"
 
 namespace {
 
@@ -30,18 +30,6 @@ constexpr rlim_t HEARD_AFTER_REPLACEMENT = MIX_RATE * FRAME_BYTES / 2;
 constexpr uint32_t PLAYED_ON_MS = 2500;
 // As the sound layer's own tests allow.
 constexpr double EARLY_MS = 60.0;
-
-// What the layer said, less the lines the disk driver writes on each open.
-std::string withoutDriverLines(const std::string& said) {
-    std::string kept;
-    for (size_t at = 0; at < said.size();) {
-        const size_t end = std::min(said.find('\n', at), said.size() - 1) + 1;
-        if (said.compare(at, 10, "CRITICAL: ") != 0)
-            kept += said.substr(at, end - at);
-        at = end;
-    }
-    return kept;
-}
 
 class DeviceLoss : public ::testing::Test {
 protected:
@@ -89,7 +77,7 @@ TEST_F(DeviceLoss, ThePositionGoesOnInSilenceAndTheDefaultOutputTakesOver) {
         },
         REFILL_CEILING_MS);
     const std::vector<PositionSample> samples = watchPositionPast(stream, playedAt, PLAYED_ON_MS, REFILL_CEILING_MS);
-    const std::string said = withoutDriverLines(testing::internal::GetCapturedStderr());
+    const std::string said = CapturedSound::withoutDriverLines(testing::internal::GetCapturedStderr());
 
     ASSERT_TRUE(limitReached);
     ASSERT_TRUE(replaced) << "no device took over: " << said;

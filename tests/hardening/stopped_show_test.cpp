@@ -80,7 +80,7 @@ TEST(StoppedShow, PlaysOnWithSoundFromWhereItStood) {
     x.xdotool("key Escape");
     ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS));
     EXPECT_EQ(show.status(), 0);
-    EXPECT_EQ(show.errorOutput().find("audio device"), std::string::npos) << show.errorOutput();
+    EXPECT_EQ(CapturedSound::withoutDriverLines(show.errorOutput()), "") << "a stop is no loss of the device";
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ constexpr int FRAME_BYTES = 4;  // 16-bit stereo
 constexpr int RATE = 44100;
 constexpr int POLL_MS = 20;
 const std::string DRIVER_LINE_START = "CRITICAL: ";
-const std::string DEVICE_LOST_LINE = "pelmira15: audio device lost; playing in silence";
 
 long byteOf(double seconds) { return static_cast<long>(seconds * RATE) * FRAME_BYTES; }
 
@@ -48,7 +47,7 @@ std::string CapturedSound::withoutDriverLines(const std::string& said) {
     std::string kept;
     std::istringstream lines(said);
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind(DRIVER_LINE_START, 0) != 0 && line != DEVICE_LOST_LINE)
+        if (line.rfind(DRIVER_LINE_START, 0) != 0)
             kept += line + "\n";
     }
     return kept;

@@ -22,9 +22,7 @@ public:
     // Waits until this much sound was taken; answers whether it was in time.
     bool waitUntilHeard(double seconds, int timeoutMs) const;
     // What a program said on stderr, less the lines the disk driver itself
-    // writes there (each starts "CRITICAL: ") and the one that says the
-    // device was taken for lost: a machine too busy to run the driver's thread
-    // for a quarter of a second brings that about, and the show goes on.
+    // writes there on each open (each starts "CRITICAL: ").
     static std::string withoutDriverLines(const std::string& said);
     // RMS of the samples in [from, to) seconds after the moment origin (in
     // heardSeconds()); -1 when none were taken there.
