@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -29,9 +30,15 @@ const std::vector<std::string> HEADLESS = {"SDL_VIDEODRIVER=offscreen", "SDL_AUD
 // or its ending would end the program by itself.
 constexpr int START_LIMIT_MS = 30000;
 constexpr int QUIT_LIMIT_MS = 10000;
+// The title drawn: the window is mapped, has its icon and takes keys. It is
+// listed by name from its creation, hidden, before any of that.
+constexpr int LIT_LEVEL = 24;
+constexpr double TITLE_LIT_SHARE = 0.02;
 // Long enough for the show to be under way on an idle machine; on a busy one
 // the signal may come while it still loads, which must end it the same way.
 constexpr int PLAYING_MS = 1500;
+
+bool titleShown(const std::vector<uint32_t>& screen) { return litShare(screen, LIT_LEVEL) > TITLE_LIT_SHARE; }
 
 // A folder holding a copy of the show and a data folder with every data file
 // but the music, so that no folder the show searches holds the music.
@@ -143,13 +150,13 @@ TEST(ShowUnderX, FullscreenWindowAndTwoEscapesQuit) {
     ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
     const std::string window = x.waitForWindow(TITLE, START_LIMIT_MS);
     ASSERT_FALSE(window.empty()) << show.errorOutput();
+    ASSERT_TRUE(x.waitForScreen(titleShown, START_LIMIT_MS)) << show.errorOutput();
     const std::string geometry = x.xdotool("getwindowgeometry " + window);
     EXPECT_NE(geometry.find("Position: 0,0"), std::string::npos) << geometry;
     EXPECT_NE(geometry.find("Geometry: 1024x768"), std::string::npos) << geometry;
     EXPECT_NE(x.xdotool("getwindowname " + window).find(TITLE), std::string::npos);
     const std::string icon = shellOutput(x.env() + " xprop -id " + window + " _NET_WM_ICON | head -n 1");
     EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << "the window carries no icon: " << icon;
-    sleepMs(500);
     x.xdotool("key Escape");
     sleepMs(300);
     EXPECT_TRUE(show.running()) << "the first Escape only starts the ending";
@@ -164,7 +171,7 @@ TEST(ShowUnderX, WindowDestroyedFromOutsideEndsTheRunNormally) {
     ChildProcess show(SHOW, {}, {x.env(), "SDL_AUDIODRIVER=dummy"}, PROJECT);
     const std::string window = x.waitForWindow(TITLE, START_LIMIT_MS);
     ASSERT_FALSE(window.empty()) << show.errorOutput();
-    sleepMs(PLAYING_MS);
+    ASSERT_TRUE(x.waitForScreen(titleShown, START_LIMIT_MS)) << show.errorOutput();
     x.xdotool("windowclose " + window);
     ASSERT_TRUE(show.waitFor(QUIT_LIMIT_MS)) << "the show hangs once its window is gone";
     EXPECT_EQ(show.status(), 0) << show.errorOutput();
