@@ -19,11 +19,12 @@
 
 namespace {
 
-// Ceilings only: each wait ends as soon as the program does.
+// Ceilings only: each wait ends as soon as the program does. A quit still
+// comes long before the show would end by itself.
 constexpr int TOOL_LIMIT_MS = 60000;
 constexpr int RECORD_LIMIT_MS = 120000;
 constexpr int START_LIMIT_MS = 30000;
-constexpr int QUIT_LIMIT_MS = 10000;
+constexpr int QUIT_LIMIT_MS = 60000;
 // A moment for the show to get under way once it has found its data; a
 // signal that comes while it still loads ends it the same way.
 constexpr int PLAYING_MS = 1500;

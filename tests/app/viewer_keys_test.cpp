@@ -73,12 +73,14 @@ public:
         switch (stage_) {
         case 0:
             if (frames_ == FRAMES_BEFORE_PAUSE) {
-                pausedAtS = sound->heardSeconds();
                 pressKey(SDLK_SPACE);
                 ++stage_;
             }
             break;
         case 1:
+            // Read once the last frame's pump has paused the player, so that
+            // the quiet stretch starts after the pause however late that ran.
+            pausedAtS = sound->heardSeconds();
             pausedFirst = frame;
             pausedMs = now;
             ++stage_;

@@ -56,15 +56,19 @@ TEST(ChildPipe, GoneReaderFailsTheWriteWithoutKillingUs) {
     EXPECT_EQ(child.close(), 0);
 }
 
+// Were the first's pipe held open by the later child, the first's reader
+// would see its end, and close() return, only once the later child ended:
+// never sooner than its life after it started, however busy the machine.
 TEST(ChildPipe, ALaterChildDoesNotHoldTheFirstOnesPipe) {
+    constexpr std::chrono::seconds LATER_CHILD_LIFE{60};
     const std::string out = scratch("eof");
     ChildPipe first, second;
     std::string error;
     ASSERT_TRUE(first.open({"sh", "-c", "cat > /dev/null; echo eof > '" + out + "'"}, error)) << error;
-    ASSERT_TRUE(second.open({"sleep", "30"}, error)) << error;
     const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(second.open({"sleep", std::to_string(LATER_CHILD_LIFE.count())}, error)) << error;
     EXPECT_EQ(first.close(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, LATER_CHILD_LIFE);
     EXPECT_EQ(fileText(out), "eof\n");
     second.kill();
     EXPECT_FALSE(second.isOpen());
