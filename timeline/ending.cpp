@@ -14,3 +14,7 @@ uint32_t endingQuitMs(uint32_t escapeFrameMs) {
         ++timeMs;
     return timeMs;
 }
+
+bool endingOverAt(uint32_t escapeFrameMs, uint32_t timeMs) {
+    return timeMs > escapeFrameMs + LOGO_START_OFFSET_MS + LOGO_DURATION_MS;
+}

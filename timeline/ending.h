@@ -17,3 +17,5 @@ constexpr float LOGO_QUIT_PROGRESS = 0.95f;
 bool logoQuitsAt(uint32_t escapeFrameMs, uint32_t timeMs);
 // The first music time at which that logo asks to quit.
 uint32_t endingQuitMs(uint32_t escapeFrameMs);
+// Whether that logo's window has passed: it can no longer ask to quit.
+bool endingOverAt(uint32_t escapeFrameMs, uint32_t timeMs);

@@ -5,6 +5,7 @@
 #include "audio/music_player.h"
 #include "gfx/gl_subset.h"
 #include "platform/gl_window.h"
+#include "timeline/ending.h"
 #include "timeline/viewer_seek.h"
 
 namespace {
@@ -43,6 +44,10 @@ bool MainLoop::frame() {
         return false;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const uint32_t now = player_.timeMs();
+    if (endingBegun_ && endingOverAt(endingBeganMs_, now)) {
+        running_ = false;
+        return false;
+    }
     // Every paused frame is the first frame of its time after a seek there:
     // scenes that become due at that very time are pushed during the pass
     // and would otherwise first draw on the next one, while paused.
@@ -56,6 +61,7 @@ bool MainLoop::frame() {
     if ((bits & PUMP_ENDING) != 0) {
         beginEnding(now);
         endingBegun_ = true;
+        endingBeganMs_ = now;
         // The fade runs on the music's clock: a paused show would never end.
         if (paused_)
             obey(ViewerCommand::TOGGLE_PAUSE, position);

@@ -9,7 +9,10 @@
 //     activate and render the due scenes, swap, pump the window's messages,
 //     begin the ending on a request, obey the viewer's commands, then test
 //     for the end. It answers false once a quit was asked for or the frame at
-//     SHOW_END_MS was drawn, and from then on draws nothing.
+//     SHOW_END_MS was drawn, and from then on draws nothing. A frame whose
+//     time lies past the ending's logo (a machine too slow to draw one in
+//     the logo's last moments, when it asks to quit) is not drawn and ends
+//     the loop, as the logo would have.
 //   - The viewer's commands (platform/viewer_command.h): a pause stops the
 //     music through the player's togglePause(), so the frames stand still on
 //     its position; a seek or a step moves the music (timeline/viewer_seek.h)
@@ -51,6 +54,7 @@ private:
     bool firstFrame_ = true;
     bool paused_ = false;
     bool endingBegun_ = false;
+    uint32_t endingBeganMs_ = 0;
 };
 
 // The whole loop: until a quit request or the frame at SHOW_END_MS; the music

@@ -126,6 +126,16 @@ TEST_F(MainLoopTest, EndingScenesAreRetimedFromTheRequest) {
     EXPECT_FLOAT_EQ(logo[1].progress, 13299.0f / 14000.0f);
 }
 
+// The logo asks to quit in its last 700 ms; a machine too slow to draw a
+// frame there still ends with the ending, not at the show's end, and draws
+// nothing the ending no longer covers.
+TEST_F(MainLoopTest, AFrameAfterTheLogosWindowEndsTheLoopUndrawn) {
+    player.times = {0, 0, 60000, 75700, 76600, SHOW_END_MS};
+    window.bits = {0, PUMP_ENDING};
+    run();
+    EXPECT_EQ(window.swaps, 3);
+}
+
 TEST_F(MainLoopTest, QuitAndEndingInOnePumpStillRetimeTheEnding) {
     player.times = {0, 0, 100};
     window.bits = {0, PUMP_QUIT | PUMP_ENDING};
