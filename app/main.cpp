@@ -6,9 +6,9 @@
 
 #include "app/run_sequence.h"
 #include "app/show_options.h"
+#include "base/factory_kind.h"
 #include "content/show_data.h"
 #include "gfx/texture.h"
-#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
 

@@ -5,11 +5,12 @@
 
 #include "audio/music_player.h"
 #include "audio/sound_system.h"
+#include "base/factory_kind.h"
+#include "base/program_message.h"
+#include "gfx/fixed_gl_state.h"
 #include "gfx/gl_subset.h"
 #include "platform/data_folder.h"
-#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
-#include "platform/program_message.h"
 #include "platform/system_dialogs.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/timeline.h"
@@ -76,6 +77,7 @@ bool ShowRun::start() {
         return false;
     }
     windowOpen_ = true;
+    setFixedGlState(fixedGlFrame(config_));
 
     extensions_ = extensionsPresent();
     player_.reset(parts_.createPlayer(STANDARD_KIND));

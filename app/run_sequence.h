@@ -26,7 +26,7 @@ bool hasExtension(const char* name, const char* extensions);
 
 // What a run is made of; the show uses the window layer and the music player,
 // the recorder its own offscreen window and virtual clock. Each factory gives
-// an object for STANDARD_KIND (platform/factory_kind.h), null for any other.
+// an object for STANDARD_KIND (base/factory_kind.h), null for any other.
 struct ShowParts {
     std::function<GlWindow*(int kind)> createWindow;
     std::function<MusicPlayer*(int kind)> createPlayer;

@@ -23,7 +23,7 @@
 //   - Nothing on the callback's path locks, allocates or logs; the watch's
 //     messages are written from the output thread.
 #include "audio/sound_system_internal.h"
-#include "platform/program_message.h"
+#include "base/program_message.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 
 #include "audio/sound_system.h"
 #include "audio/volume.h"
-#include "platform/factory_kind.h"
+#include "base/factory_kind.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
+#include "base/factory_kind.h"
 #include "content/show_data.h"
-#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/sdl/offscreen_video.h"
 #include "scenes/bump_mesh_probe.h"
 #include "scenes/scene_kinds.h"
 
@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
         window->shutdown(config, app);
         return 1;
     }
+    setFixedGlState(fixedGlFrame(config));
     benchmark::RunSpecifiedBenchmarks();
     window->shutdown(config, app);
     benchmark::Shutdown();

@@ -32,10 +32,10 @@
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
 #include "audio/music_player.h"
+#include "base/factory_kind.h"
 #include "platform/child_pipe.h"
-#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/sdl/offscreen_video.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/timeline.h"
 
@@ -288,6 +288,7 @@ double sceneLoadingMs() {
     bool quitRequested = false;
     const ShowLinks links{*player, quitRequested};
     if (window->init(config, app)) {
+        setFixedGlState(fixedGlFrame(config));
         for (int i = 0; i < SCENE_LOADS; ++i) {
             sceneTimeline = SceneTimeline{};
             const Clock::time_point start = Clock::now();

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "audio/music_player.h"
-#include "platform/sdl_gl_window.h"
+#include "platform/sdl/sdl_gl_window.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/main_loop.h"
 #include "timeline/timeline.h"
@@ -100,10 +100,12 @@ bool timeFrames(uint8_t colorBits, Figures& figures) {
     SteppedPlayer player;
     TimedWindow window(player);
     const bool opened = window.init(config, app);
-    if (opened)
+    if (opened) {
+        setFixedGlState(fixedGlFrame(config));
         runMainLoop(window, player, showSceneFactory());
-    else
+    } else {
         std::fprintf(stderr, "present_bench: %s\n", lastWindowError());
+    }
     window.shutdown(config, app);
     if (window.frameMs.empty())
         return false;

@@ -13,8 +13,8 @@
 
 #include "app/run_sequence.h"
 #include "audio/music_player.h"
+#include "base/factory_kind.h"
 #include "content/show_data.h"
-#include "platform/factory_kind.h"
 #include "timeline/timeline.h"
 
 namespace {

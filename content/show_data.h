@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
 
 constexpr char DATA_FOLDER[] = "data/";
 constexpr size_t DATA_FOLDER_LENGTH = sizeof DATA_FOLDER - 1;

@@ -11,8 +11,8 @@ constexpr double CLEAR_DEPTH = 10.0;  // clamped by OpenGL to the far value 1
 
 }  // namespace
 
-void setFixedGlState(const DisplayConfig& config) {
-    glViewport(config.viewportX, config.viewportY, config.windowWidth, config.windowHeight);
+void setFixedGlState(const FixedGlFrame& frame) {
+    glViewport(frame.viewportX, frame.viewportY, frame.width, frame.height);
     glShadeModel(GL_SMOOTH);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(CLEAR_DEPTH);
@@ -21,7 +21,7 @@ void setFixedGlState(const DisplayConfig& config) {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double aspect = static_cast<double>(config.modeWidth) / static_cast<double>(config.modeHeight);
+    const double aspect = static_cast<double>(frame.modeWidth) / static_cast<double>(frame.modeHeight);
     gluPerspective(FIELD_OF_VIEW, aspect, static_cast<double>(NEAR_PLANE), FAR_PLANE);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -3,10 +3,17 @@
 // mode's shape and the model-view matrix mode with the identity loaded.
 // Depth test, blending, texturing and lighting keep OpenGL's defaults (off).
 //
-// Every window applies it once its context is current (platform/gl_window.h);
+// The run sequence applies it as soon as the window's context is current;
 // an offscreen context applies it to draw as the show does.
 #pragma once
 
-#include "platform/gl_window.h"
+#include <cstdint>
 
-void setFixedGlState(const DisplayConfig& config);
+// Where the frame lies in the drawable, and the display mode whose shape the
+// projection takes.
+struct FixedGlFrame {
+    int32_t viewportX, viewportY, width, height;
+    int32_t modeWidth, modeHeight;
+};
+
+void setFixedGlState(const FixedGlFrame& frame);

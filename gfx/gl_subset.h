@@ -6,7 +6,7 @@
 //
 // On Linux the subset is the system's OpenGL 1.1 and GLU, linked directly,
 // with the multitexture entry points looked up at run time through
-// glProcAddress() (platform/gl_loader.h): a driver may lack them, and the run
+// glProcAddress() below: a driver may lack them, and the run
 // sequence tests the extension string before any scene calls them.
 //
 // What a backend must honour besides the calls:
@@ -38,7 +38,11 @@
 #include <GL/glu.h>
 #include <GL/glext.h>  // the ARB_multitexture and EXT_texture_env_combine names
 
-#include "platform/gl_loader.h"  // glProcAddress(), for GL_SUBSET_LOOKUPS
+// Looks up a GL entry point by name in the current context's driver; each
+// platform implements it. Needs a current context; answers null for a name
+// the driver lacks. Callers test the extension string first, since a driver
+// may hand back a pointer for a function it does not support.
+void* glProcAddress(const char* name);
 
 // Every GL and GLU function the core links against, and only those
 // (tests/gfx/gl_subset_test.cpp holds the libraries to it).

@@ -13,10 +13,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/factory_kind.h"
+#include "base/program_message.h"
 #include "gfx/png_decoder.h"
 #include "gfx/rgba.h"
-#include "platform/factory_kind.h"
-#include "platform/program_message.h"
 
 namespace {
 

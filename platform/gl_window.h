@@ -1,16 +1,16 @@
 // The window layer's interface: one window with an OpenGL compatibility
 // context, the fixed projection every scene relies on, the message pump and
 // the Escape protocol. createGlWindow(1) gives this platform's window
-// (platform/sdl_gl_window.h on Linux); the recorder and the tests put windows
+// (platform/sdl/sdl_gl_window.h on every desktop); the recorder and the tests put windows
 // of their own behind the same interface.
 //
 // What the rest of the program may rely on, on every platform:
 //   - init() opens the window stage by stage and records a failed stage in
 //     DisplayConfig::status; shutdown() undoes exactly the stages that were
 //     done, the display mode first.
-//   - After a complete init the context is current on the calling thread and
-//     the fixed GL state of setFixedGlState() (gfx/fixed_gl_state.h) is in
-//     force.
+//   - After a complete init the context is current on the calling thread;
+//     the caller then applies the fixed GL state, fixedGlFrame(config)
+//     (gfx/fixed_gl_state.h).
 //   - Every frame is drawn at windowWidth x windowHeight with the same pixel
 //     values, whatever the screen.
 //   - pumpMessages() never waits and returns PUMP_QUIT and PUMP_ENDING bits:
@@ -23,7 +23,8 @@
 
 #include <cstdint>
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
+#include "gfx/fixed_gl_state.h"
 #include "platform/viewer_command.h"
 
 // The set-up stage that failed; the value is the stage number.
@@ -129,6 +130,12 @@ public:
     void* window = nullptr;         // the window (stage 3)
     uint8_t option = 0;
 };
+
+// The frame of an opened window, for setFixedGlState().
+constexpr FixedGlFrame fixedGlFrame(const DisplayConfig& config) {
+    return FixedGlFrame{config.viewportX, config.viewportY, config.windowWidth,
+                        config.windowHeight, config.modeWidth, config.modeHeight};
+}
 
 // Kind 1 gives a new window of this platform; any other kind gives null.
 GlWindow* createGlWindow(int kind);

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "content/frame_size.h"
 #include "content/show_data.h"
-#include "platform/frame_size.h"
 #include "scenes/picture_texture.h"
 
 namespace {

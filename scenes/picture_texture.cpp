@@ -1,9 +1,9 @@
 #include "scenes/picture_texture.h"
 
+#include "base/factory_kind.h"
+#include "base/program_message.h"
+#include "content/frame_size.h"
 #include "gfx/picture_fit.h"
-#include "platform/factory_kind.h"
-#include "platform/frame_size.h"
-#include "platform/program_message.h"
 
 namespace {
 

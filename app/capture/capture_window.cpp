@@ -7,8 +7,8 @@
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
-#include "platform/factory_kind.h"
-#include "platform/offscreen_video.h"
+#include "base/factory_kind.h"
+#include "platform/sdl/offscreen_video.h"
 
 // The default pack alignment of 4 reads rows without padding.
 static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");

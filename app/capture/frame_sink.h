@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
 
 constexpr int FRAME_CHANNELS = 3;  // RGB
 constexpr size_t FRAME_ROW_BYTES = size_t{FRAME_WIDTH} * FRAME_CHANNELS;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/capture/capture_log.h"
-#include "tools/pictures/png_writer.h"
+#include "gfx/png_writer.h"
 
 namespace {
 

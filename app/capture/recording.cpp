@@ -7,7 +7,7 @@
 #include "app/capture/progress_bar.h"
 #include "app/process_state.h"
 #include "app/run_sequence.h"
-#include "platform/factory_kind.h"
+#include "base/factory_kind.h"
 #include "platform/gl_window.h"
 #include "platform/quit_request.h"
 

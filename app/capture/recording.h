@@ -12,8 +12,8 @@
 #include "app/capture/audio_cutter.h"
 #include "app/capture/clock_player.h"
 #include "app/capture/frame_clock.h"
-#include "audio/volume.h"
 #include "audio/track_decoder.h"
+#include "audio/volume.h"
 
 class FrameSink;
 class ProgressBar;

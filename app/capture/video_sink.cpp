@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/capture/capture_log.h"
-#include "platform/scaled_frame.h"
+#include "platform/sdl/scaled_frame.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "audio/mp3_file.h"
 #include "audio/sound_requests.h"
 #include "audio/volume.h"
-#include "platform/program_message.h"
+#include "base/program_message.h"
 
 extern "C" {
 // Makes the AudioContext at rate Hz (or the browser's rate) and the master

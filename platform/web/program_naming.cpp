@@ -1,5 +1,5 @@
-// The program's name and its files' names in a page (platform/program_message.h).
-#include "platform/program_message.h"
+// The program's name and its files' names in a page (base/program_message.h).
+#include "base/program_message.h"
 
 const char* programName() { return PELMIRA_PROGRAM_NAME; }
 

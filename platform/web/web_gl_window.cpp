@@ -10,8 +10,7 @@
 #include <iterator>
 #include <new>
 
-#include "gfx/fixed_gl_state.h"
-#include "platform/factory_kind.h"
+#include "base/factory_kind.h"
 #include "platform/quit_request.h"
 #include "platform/system_dialogs.h"
 #include "platform/web/gl/webgl_backend.h"
@@ -183,7 +182,6 @@ bool WebGlWindow::init(DisplayConfig& config, const AppInfo&) {
             return false;
         }
     }
-    setFixedGlState(config);
     watchViewerKeys();
     config.status = SETUP_DONE;
     return true;

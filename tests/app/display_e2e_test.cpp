@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
 #include "tests/pictures/png_read_back.h"
 #include "tests/support/child_process.h"
 #include "tests/support/xvfb_server.h"

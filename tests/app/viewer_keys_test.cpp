@@ -17,15 +17,15 @@
 
 #include "app/run_sequence.h"
 #include "audio/track_decoder.h"
+#include "base/factory_kind.h"
+#include "content/frame_size.h"
 #include "content/show_data.h"
 #include "gfx/gl_subset.h"
-#include "platform/factory_kind.h"
 #include "platform/quit_request.h"
-#include "platform/sdl_gl_window.h"
+#include "platform/sdl/sdl_gl_window.h"
 #include "tests/pictures/png_read_back.h"
 #include "tests/support/captured_sound.h"
 #include "tests/support/child_process.h"
-#include "platform/frame_size.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "audio/sound_system_internal.h"
 #include "audio/stream_music_player.h"
 #include "audio/track_decoder.h"
-#include "platform/program_message.h"
+#include "base/program_message.h"
 #include "tests/audio/audio_fixtures.h"
 
 using namespace sound_internal;

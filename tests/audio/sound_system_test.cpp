@@ -1,5 +1,5 @@
-#include "platform/program_message.h"
 #include "audio/sound_system.h"
+#include "base/program_message.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
-#include "platform/program_message.h"
+#include "base/program_message.h"
 #include "tests/gfx/png_fixture.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "audio/sound_system.h"
 #include "audio/stream_music_player.h"
-#include "platform/program_message.h"
+#include "base/program_message.h"
 #include "tests/audio/audio_fixtures.h"
 #include "tests/support/captured_sound.h"
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "audio/stream_music_player.h"
 #include "audio/sound_system.h"
+#include "audio/stream_music_player.h"
 #include "audio/track_decoder.h"
 #include "tests/support/memory_file.h"
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/frame_size.h"
-#include "platform/program_message.h"
+#include "base/program_message.h"
+#include "content/frame_size.h"
 #include "platform/quit_request.h"
 #include "scenes/screen_quad.h"
-#include "timeline/ending.h"
 #include "tests/image_scenes/scene_fixtures.h"
+#include "timeline/ending.h"
 
 namespace {
 

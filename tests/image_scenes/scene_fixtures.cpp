@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tools/pictures/png_writer.h"
+#include "gfx/png_writer.h"
 
 namespace fs = std::filesystem;
 

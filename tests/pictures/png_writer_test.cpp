@@ -1,4 +1,4 @@
-#include "tools/pictures/png_writer.h"
+#include "gfx/png_writer.h"
 
 #include "tests/pictures/png_read_back.h"
 

@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gl_window_faults.h"
 #include "platform/quit_request.h"
-#include "platform/scaled_frame.h"
-#include "platform/sdl_gl_window.h"
+#include "platform/sdl/gl_window_faults.h"
+#include "platform/sdl/scaled_frame.h"
+#include "platform/sdl/sdl_gl_window.h"
 
 namespace {
 
@@ -49,10 +49,11 @@ protected:
     void TearDown() override { injectSetupFailure(0); }
 };
 
-TEST_F(GlWindowTest, CompleteSetUpGivesTheFixedStateAndUndoesEveryStage) {
+TEST_F(GlWindowTest, CompleteSetUpTakesTheFixedStateAndUndoesEveryStage) {
     DisplayConfig config;
     SdlGlWindow window;
     ASSERT_TRUE(window.init(config, APP)) << lastWindowError();
+    setFixedGlState(fixedGlFrame(config));
     EXPECT_EQ(config.status, SETUP_DONE);
     EXPECT_NE(glGetString(GL_EXTENSIONS), nullptr);
     GLint viewport[4];

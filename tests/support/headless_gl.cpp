@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
+#include "base/factory_kind.h"
 #include "gfx/fixed_gl_state.h"
-#include "platform/factory_kind.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/sdl/offscreen_video.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ HeadlessGl::HeadlessGl() {
     static const GlWindow* const shared = openSharedWindow();
     if (shared == nullptr)
         return;
-    setFixedGlState(DisplayConfig{});
+    setFixedGlState(fixedGlFrame(DisplayConfig{}));
     ok_ = true;
 }
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
 
 class HeadlessGl {
 public:

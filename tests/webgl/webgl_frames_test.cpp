@@ -21,9 +21,9 @@
 #include "app/capture/recording.h"
 #include "app/process_state.h"
 #include "app/run_sequence.h"
+#include "base/factory_kind.h"
 #include "gfx/fixed_gl_state.h"
 #include "gfx/gl_subset.h"
-#include "platform/factory_kind.h"
 #include "platform/web/gl/webgl_backend.h"
 #include "tests/pictures/png_read_back.h"
 #include "tests/support/child_process.h"
@@ -139,7 +139,7 @@ public:
             config.status = STAGE_CREATE_CONTEXT;
             return false;
         }
-        setFixedGlState(config);
+        setFixedGlState(fixedGlFrame(config));
         config.status = SETUP_DONE;
         return true;
     }

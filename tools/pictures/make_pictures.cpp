@@ -8,10 +8,10 @@
 // bytes. Each file is written under a temporary name and then renamed, so a
 // failed run never leaves a half-written picture under a real name.
 #include "content/show_data.h"
+#include "gfx/png_writer.h"
 #include "tools/pictures/bump_map.h"
 #include "tools/pictures/icon_picture.h"
 #include "tools/pictures/lettering.h"
-#include "tools/pictures/png_writer.h"
 #include "tools/pictures/screen_pictures.h"
 #include "tools/pictures/slide_pictures.h"
 

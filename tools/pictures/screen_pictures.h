@@ -2,7 +2,7 @@
 // behind the main part of the show, and the makers' logo.
 #pragma once
 
-#include "platform/frame_size.h"
+#include "content/frame_size.h"
 #include "tools/pictures/canvas.h"
 #include "tools/pictures/lettering.h"
 

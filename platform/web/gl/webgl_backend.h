@@ -1,6 +1,6 @@
 // The show's OpenGL subset (gfx/gl_subset.h) over OpenGL ES 3.0, as WebGL 2
 // offers it: this library defines the subset's C functions itself, and
-// glProcAddress() (platform/gl_loader.h) hands out its multitexture entry
+// glProcAddress() (gfx/gl_subset.h) hands out its multitexture entry
 // points. Fixed-function state lives here, drawing goes through one small
 // shader program of its own.
 //

@@ -1,6 +1,6 @@
 // Xlib's error handlers are process-wide: they see the errors of SDL's
 // connection, of the box watcher's and of SDL's message box alike.
-#include "platform/x11_guard.h"
+#include "platform/linux/x11_guard.h"
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -19,7 +19,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/program_message.h"
+#include "base/program_message.h"
 #include "platform/quit_request.h"
 
 namespace {

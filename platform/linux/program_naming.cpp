@@ -1,5 +1,5 @@
-// The program's name and its files' names on Linux (platform/program_message.h).
-#include "platform/program_message.h"
+// The program's name and its files' names on Linux (base/program_message.h).
+#include "base/program_message.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "tools/pictures/png_writer.h"
+#include "gfx/png_writer.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "platform/gl_loader.h"
+#include "gfx/gl_subset.h"
 
 #include <SDL.h>
 

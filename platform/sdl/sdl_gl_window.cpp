@@ -1,7 +1,7 @@
-// The window layer over SDL2 (platform/sdl_gl_window.h). Each set-up stage
+// The window layer over SDL2 (platform/sdl/sdl_gl_window.h). Each set-up stage
 // maps to its SDL counterpart; a stage without one still counts, so failures
 // keep their numbers and shutdown() undoes exactly what was done.
-#include "platform/sdl_gl_window.h"
+#include "platform/sdl/sdl_gl_window.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -9,11 +9,10 @@
 #include <cstring>
 #include <iterator>
 
-#include "gfx/fixed_gl_state.h"
-#include "platform/factory_kind.h"
-#include "platform/gl_window_faults.h"
+#include "base/factory_kind.h"
+#include "platform/linux/x11_guard.h"
 #include "platform/quit_request.h"
-#include "platform/x11_guard.h"
+#include "platform/sdl/gl_window_faults.h"
 
 namespace {
 
@@ -469,7 +468,6 @@ bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
         return false;
     }
 
-    setFixedGlState(config);
     config.status = SETUP_DONE;
     return true;
 }

@@ -1,6 +1,6 @@
 // Tagged messages on stderr (a page's stderr is the browser's console); the
 // program's name comes from the platform's program_naming.cpp.
-#include "platform/program_message.h"
+#include "base/program_message.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "platform/scaled_frame.h"
+#include "platform/sdl/scaled_frame.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstring>
 
-#include "platform/gl_loader.h"
+#include "gfx/gl_subset.h"
 
 namespace {
 

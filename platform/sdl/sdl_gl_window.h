@@ -6,7 +6,7 @@
 //     it; elsewhere (another size or colour depth, Wayland, a HiDPI
 //     drawable) the window fills the desktop and each frame is presented
 //     scaled into the largest centred rectangle of its shape
-//     (platform/scaled_frame.h). Stage 2 fails only when neither works.
+//     (platform/sdl/scaled_frame.h). Stage 2 fails only when neither works.
 //   - init() fails at stage 1 when SDL would fall back to a driver without a
 //     display (offscreen, dummy) that SDL_VIDEODRIVER did not ask for.
 //   - Not fullscreen, the window is framed and centred on its display, so the
@@ -20,7 +20,7 @@
 #include <cstdint>
 
 #include "platform/gl_window.h"
-#include "platform/scaled_frame.h"
+#include "platform/sdl/scaled_frame.h"
 
 class SdlGlWindow : public GlWindow {
 public:
