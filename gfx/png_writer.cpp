@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 namespace {
 

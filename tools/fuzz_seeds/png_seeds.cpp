@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/gfx/png_fixture.h"
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 namespace {
 

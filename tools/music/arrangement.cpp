@@ -8,7 +8,7 @@
 
 #include "tools/music/instruments.h"
 #include "tools/music/synth_dsp.h"
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 static_assert(FRAMES_PER_STEP * BEATS_PER_MINUTE * STEPS_PER_BEAT == static_cast<size_t>(SAMPLE_RATE_HZ) * 60,
               "the step grid must fall on whole frames");

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 // Schroeder-Moorer reverb in the Freeverb layout: eight damped combs and four
 // allpasses a side, the right side's delays slightly longer for width.

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 // Where and how loud a voice sits in the mix. pan: -1 left to +1 right;
 // reverb and delay: send levels; duck: how far the voice follows the kick's

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 
 constexpr int SAMPLE_RATE_HZ = 44100;
 constexpr float SAMPLE_RATE = static_cast<float>(SAMPLE_RATE_HZ);

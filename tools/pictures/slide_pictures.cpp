@@ -1,6 +1,6 @@
 #include "tools/pictures/slide_pictures.h"
 
-#include "tools/named_fields.h"
+#include "base/named_fields.h"
 #include "tools/pictures/brand.h"
 #include "tools/pictures/shapes.h"
 

@@ -1,4 +1,4 @@
-// Tables of the generators written by name: a row type gives each field a
+// Tables and aggregates written by name: a row type gives each field a
 // setter, withGain(value), built on withField, so that a row reads
 // Route{}.withGain(0.45f).withReverb(0.35f), every value beside its field's
 // name, and a reordered field cannot rewire a table. Fields not set keep
