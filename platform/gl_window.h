@@ -149,5 +149,13 @@ extern bool escapePressed;
 extern PixelFormatRequest sharedPixelFormat;
 extern bool sharedPixelFormatFilled;
 
+// The process's pixel-format request, filled from config on the first call;
+// every window asks with it.
+const PixelFormatRequest& pixelFormatRequest(const DisplayConfig& config);
+
+// The Escape protocol, the same in every window: one press answers
+// PUMP_ENDING the first time, PUMP_QUIT every later time.
+uint32_t pressEscape();
+
 // The reason the platform gave for the last failure, for the caller's message.
 const char* lastWindowError();

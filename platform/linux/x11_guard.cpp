@@ -1,6 +1,7 @@
+// The display guard under X11 (platform/display_guard.h).
 // Xlib's error handlers are process-wide: they see the errors of SDL's
 // connection, of the box watcher's and of SDL's message box alike.
-#include "platform/linux/x11_guard.h"
+#include "platform/display_guard.h"
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -134,7 +135,7 @@ void watch(Display* display, const std::string& caption, int stopFd) {
 
 }  // namespace
 
-void guardX11Errors() {
+void guardDisplayErrors() {
     // Before video starts the driver is unknown; handlers of an Xlib that
     // nothing connects with are never called.
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && !onX11Driver())

@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "base/factory_kind.h"
-#include "platform/linux/x11_guard.h"
+#include "platform/display_guard.h"
 #include "platform/quit_request.h"
 #include "platform/sdl/gl_window_faults.h"
 
@@ -54,13 +54,6 @@ void queueViewerKey(const SDL_KeyboardEvent& key, ViewerCommandQueue& commands) 
 void logUndo(int32_t stage) {
     if (undoLogLength < UNDO_LOG_CAPACITY)
         undoLog[undoLogLength++] = stage;
-}
-
-void fillPixelFormat(const DisplayConfig& config) {
-    if (sharedPixelFormatFilled)
-        return;
-    sharedPixelFormatFilled = true;
-    sharedPixelFormat = PixelFormatRequest{config.colorBits, config.depthBits, config.stencilBits, true};
 }
 
 // SDL settles the pixel format when it creates the window, so the request is
@@ -232,7 +225,7 @@ void prepareVideo(const DisplayConfig& config) {
     // not load libdecor, which complains on stderr when it has no plugins.
     if (config.fullscreen)
         SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
-    guardX11Errors();
+    guardDisplayErrors();
 }
 
 // What the stages of one init() or shutdown() share.
@@ -251,7 +244,7 @@ SDL_Window* sdlWindowOf(const StageContext& context) { return static_cast<SDL_Wi
 bool startVideoSystem(StageContext&) {
     if (!startVideo())
         return false;
-    guardX11Errors();
+    guardDisplayErrors();
     if (endingEventType == 0)
         endingEventType = SDL_RegisterEvents(1);
     return true;
@@ -276,7 +269,7 @@ void restoreDisplayMode(StageContext& context) {
 
 bool createWindow(StageContext& context) {
     const DisplayConfig& config = context.config;
-    fillPixelFormat(config);
+    pixelFormatRequest(config);
     applyPixelFormat(!context.scaled);
     SDL_Rect place = {};
     SDL_Window* sdlWindow = nullptr;
@@ -484,13 +477,13 @@ uint32_t SdlGlWindow::pumpMessages() {
         } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
             postQuitRequest();
         } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-            // Auto-repeats count, as repeated characters would.
-            if (!escapePressed) {
+            // Auto-repeats count, as repeated characters would. The ending
+            // is asked for as a message of its own, as a desktop would post it.
+            if (pressEscape() == PUMP_ENDING) {
                 SDL_Event ending = {};
                 ending.type = endingEventType;
                 ending.user.code = static_cast<Sint32>(MSG_BEGIN_ENDING);
                 SDL_PushEvent(&ending);
-                escapePressed = true;
             } else {
                 postQuitRequest();
             }

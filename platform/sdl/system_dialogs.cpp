@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/linux/x11_guard.h"
+#include "platform/display_guard.h"
 
 void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 

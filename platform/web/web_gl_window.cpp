@@ -96,16 +96,12 @@ void dropDrawable(StageContext& context) { context.handles.deviceContext = nullp
 
 // The pixel format is the context's attributes, asked for with the context.
 bool createContext(StageContext& context) {
-    if (!sharedPixelFormatFilled) {
-        sharedPixelFormatFilled = true;
-        const DisplayConfig& config = context.config;
-        sharedPixelFormat = PixelFormatRequest{config.colorBits, config.depthBits, config.stencilBits, true};
-    }
+    const PixelFormatRequest& request = pixelFormatRequest(context.config);
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;
-    attributes.depth = sharedPixelFormat.depthBits > 0;
-    attributes.stencil = sharedPixelFormat.stencilBits > 0;
+    attributes.depth = request.depthBits > 0;
+    attributes.stencil = request.stencilBits > 0;
     attributes.antialias = EM_FALSE;
     attributes.premultipliedAlpha = EM_FALSE;
     attributes.preserveDrawingBuffer = context.keepFrames;
@@ -197,14 +193,8 @@ uint32_t WebGlWindow::pumpMessages() {
         assert(key < static_cast<int>(std::size(VIEWER_KEYS)));
         viewerCommands_.press(VIEWER_KEYS[key].command, repeated != 0);
     }
-    for (int presses = pageTakeEscapes(); presses > 0; --presses) {
-        if (!escapePressed) {
-            escapePressed = true;
-            bits |= PUMP_ENDING;
-        } else {
-            bits |= PUMP_QUIT;
-        }
-    }
+    for (int presses = pageTakeEscapes(); presses > 0; --presses)
+        bits |= pressEscape();
     if (takeQuitRequest())
         bits |= PUMP_QUIT;
     return bits;

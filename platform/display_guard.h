@@ -1,9 +1,11 @@
-// What the show does about its X server beyond what SDL does, so that nothing
-// done to it from outside leaves it stuck. Where SDL's video driver is not
-// x11 (Wayland, offscreen) none of it does anything.
+// What the show does about its display server beyond what SDL does, so that
+// nothing done to it from outside leaves it stuck. Each desktop under SDL
+// implements it: Linux for X11 (platform/linux/x11_guard.cpp); where SDL's
+// video driver is not x11 (Wayland, offscreen) none of it does anything, and
+// a desktop with nothing to guard implements both as nothing.
 //
 // What the rest of the program may rely on:
-//   - guardX11Errors(), called right before and right after SDL's video
+//   - guardDisplayErrors(), called right before and right after SDL's video
 //     subsystem starts, replaces SDL's Xlib error handler, which calls Xlib
 //     from inside itself and deadlocks. (SDL puts back the handler it found
 //     when its video quits, before the replies to its last requests are in:
@@ -22,7 +24,7 @@
 
 #include <memory>
 
-void guardX11Errors();
+void guardDisplayErrors();
 
 class BoxWatch {
 public:
