@@ -1,6 +1,8 @@
-// The main loop, one frame at a time. A native program runs it to the end with
-// runMainLoop(); a host that owns the loop (a browser's animation frames)
-// calls begin() once, frame() once per frame while it answers true, then end().
+// The main loop, one frame at a time. Every program drives it through the run
+// sequence (app/run_sequence.h): begin() once, frame() once per frame while it
+// answers true, then end(), whether the program's own loop calls frame() or a
+// browser's animation frames do. runMainLoop() does all three in one call, for
+// the tests and benchmarks that run a whole show on a window of their own.
 //
 // What a host may rely on:
 //   - begin() builds every scene (loading all their data) before the first
@@ -20,8 +22,9 @@
 //     position; a paused frame is drawn that way too, every time, so it
 //     stands still. Steps need a pause; once the ending has begun only the
 //     pause is obeyed, and an Escape while paused also resumes, since the
-//     ending runs on the music's clock. Commands of the first frame's pump are dropped: the title
-//     has not yet drawn and set up the GL state every later frame finds.
+//     ending runs on the music's clock. Commands of the first frame's pump
+//     are dropped: the title has not yet drawn and set up the GL state every
+//     later frame finds.
 #pragma once
 
 #include <cstdint>
