@@ -53,7 +53,13 @@ bool hasExtension(const char* name, const char* extensions) {
 
 bool enterShowData(std::string& triedFolders) { return enterDataFolder(MUSIC_FILE, triedFolders); }
 
-ShowParts presentationParts() { return ShowParts{createGlWindow, createMusicPlayer, true}; }
+ShowParts presentationParts() {
+    ShowParts parts;
+    parts.createWindow = createGlWindow;
+    parts.createPlayer = createMusicPlayer;
+    parts.fullscreen = true;
+    return parts;
+}
 
 ShowRun::ShowRun(const ShowParts& parts) : parts_(parts), status_(EXIT_OK) {
     config_.fullscreen = parts.fullscreen;

@@ -30,7 +30,7 @@ bool hasExtension(const char* name, const char* extensions);
 struct ShowParts {
     std::function<GlWindow*(int kind)> createWindow;
     std::function<MusicPlayer*(int kind)> createPlayer;
-    bool fullscreen;
+    bool fullscreen = false;
     int displayIndex = 0;  // the monitor to use, from 0 (the primary)
     const char* programName = SHOW_PROGRAM_NAME;  // tags the messages of a failed run
     const WindowIcon* icon = nullptr;             // the window's icon, if any

@@ -163,14 +163,14 @@ TEST(ViewerKeysTest, PauseIsStillSeekAndStepDrawTheRecordersFramesAndPlayTheTrac
 
     ViewerScript script;
     script.sound = &sound;
-    ShowParts parts{[&script](int kind) -> GlWindow* {
-                        return kind == STANDARD_KIND ? new WatchedWindow(script) : nullptr;
-                    },
-                    [&script](int kind) {
-                        script.player = createMusicPlayer(kind);
-                        return script.player;
-                    },
-                    false};
+    ShowParts parts;
+    parts.createWindow = [&script](int kind) -> GlWindow* {
+        return kind == STANDARD_KIND ? new WatchedWindow(script) : nullptr;
+    };
+    parts.createPlayer = [&script](int kind) {
+        script.player = createMusicPlayer(kind);
+        return script.player;
+    };
     ASSERT_EQ(runShow(parts), 0);
     const std::vector<int16_t> heard = sound.samples();
 
