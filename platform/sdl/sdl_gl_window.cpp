@@ -19,12 +19,6 @@ namespace {
 constexpr const char* WINDOW_CLASS = "glVarnok";
 constexpr int REQUIRED_CHANNEL_BITS = 8;
 constexpr int ANY_CHANNEL_BITS = 1;
-constexpr int UNDO_LOG_CAPACITY = 8;
-
-int32_t injectedFailure = 0;
-int32_t undoLog[UNDO_LOG_CAPACITY];
-int32_t undoLogLength = 0;
-
 // The private event type that carries MSG_BEGIN_ENDING; registered once.
 uint32_t endingEventType = 0;
 
@@ -49,11 +43,6 @@ void queueViewerKey(const SDL_KeyboardEvent& key, ViewerCommandQueue& commands) 
         if (row.key == key.keysym.sym)
             commands.press(row.command, key.repeat != 0);
     }
-}
-
-void logUndo(int32_t stage) {
-    if (undoLogLength < UNDO_LOG_CAPACITY)
-        undoLog[undoLogLength++] = stage;
 }
 
 // SDL settles the pixel format when it creates the window, so the request is
@@ -393,7 +382,7 @@ bool takesPart(const SetupStage& row, const DisplayConfig& config) {
 
 // Answers whether the stage may go on; a stage under test fails here.
 bool stageAllowed(const SetupStage& row) {
-    if (injectedFailure != row.stage)
+    if (!setupFailureInjectedAt(row.stage))
         return true;
     SDL_SetError("set-up stage %d (%s) failed on purpose", static_cast<int>(row.stage), row.name);
     return false;
@@ -405,7 +394,7 @@ void undoStages(StageContext& context, int32_t status, int32_t lowest) {
         if (row.stage < lowest || row.stage >= status || row.undo == nullptr || !takesPart(row, context.config))
             return;
         row.undo(context);
-        logUndo(row.stage);
+        noteUndoneStage(row.stage);
     };
     for (const SetupStage& row : SETUP_STAGES) {
         if (row.undoOrder == UndoOrder::FIRST)
@@ -420,15 +409,6 @@ void undoStages(StageContext& context, int32_t status, int32_t lowest) {
 }  // namespace
 
 const char* lastWindowError() { return SDL_GetError(); }
-
-void injectSetupFailure(int32_t stage) { injectedFailure = stage; }
-
-int32_t undoneStages(int32_t* order, int32_t capacity) {
-    int32_t count = undoLogLength < capacity ? undoLogLength : capacity;
-    for (int32_t i = 0; i < count; ++i)
-        order[i] = undoLog[i];
-    return count;
-}
 
 // Each stage that fails ends init() with its number in status; init() undoes
 // nothing of the stages before it, shutdown() does.
@@ -516,7 +496,7 @@ bool SdlGlWindow::swapBuffers() {
 }
 
 bool SdlGlWindow::shutdown(DisplayConfig& config, const AppInfo& app) {
-    undoLogLength = 0;
+    forgetUndoneStages();
     StageContext context{config, app, *this, scaledFrame_};
     undoStages(context, config.status, STAGE_REGISTER_CLASS);
     return true;
