@@ -1,4 +1,4 @@
-#include "platform/web/gl/float_sine.h"
+#include "gfx/es/float_sine.h"
 
 #include <cmath>
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/web/gl/backend_state.h"
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/backend_state.h"
+#include "gfx/es/es_calls.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/web/gl/fixed_state.h"
+#include "gfx/es/fixed_state.h"
 
 struct PrimitiveVertex {
     float position[3];

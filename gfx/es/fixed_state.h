@@ -6,7 +6,7 @@
 
 #include <GL/gl.h>
 
-#include "platform/web/gl/float_matrix.h"
+#include "gfx/es/float_matrix.h"
 
 constexpr int TEXTURE_UNIT_COUNT = 2;
 constexpr int RGBA_FLOATS = 4;

@@ -1,4 +1,4 @@
-#include "platform/web/gl/fixed_state.h"
+#include "gfx/es/fixed_state.h"
 
 #include <GL/glext.h>
 

@@ -1,11 +1,11 @@
-#include "platform/web/gl/primitive_renderer.h"
+#include "gfx/es/primitive_renderer.h"
 
 #include <GL/glext.h>
 
 #include <cstddef>
 #include <string>
 
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/es_calls.h"
 
 namespace {
 
