@@ -167,18 +167,35 @@ constexpr SamplerUnit SAMPLERS[TEXTURE_UNIT_COUNT] = {
 
 constexpr int LOG_CHARS = 1024;
 
+// How a shader or a program reports on itself.
+struct StatusCalls {
+    es::Enum status;  // GL_COMPILE_STATUS or GL_LINK_STATUS
+    void (*get)(es::Uint, es::Enum, es::Int*);
+    void (*getLog)(es::Uint, es::Sizei, es::Sizei*, es::Char*);
+};
+constexpr StatusCalls SHADER_STATUS = {GL_COMPILE_STATUS, es::GetShaderiv, es::GetShaderInfoLog};
+constexpr StatusCalls PROGRAM_STATUS = {GL_LINK_STATUS, es::GetProgramiv, es::GetProgramInfoLog};
+
+// Whether the object compiled or linked; when not, error is what failed
+// followed by the log.
+bool succeeded(es::Uint object, const StatusCalls& calls, const std::string& what, std::string& error) {
+    es::Int status = 0;
+    calls.get(object, calls.status, &status);
+    if (status)
+        return true;
+    char log[LOG_CHARS] = "";
+    calls.getLog(object, sizeof log, nullptr, log);
+    error = what + log;
+    return false;
+}
+
 // Compiles one stage; 0 and the compiler's log when it fails.
 es::Uint compileShader(es::Enum type, const char* source, std::string& error) {
     const es::Uint shader = es::CreateShader(type);
     es::ShaderSource(shader, 1, &source, nullptr);
     es::CompileShader(shader);
-    es::Int compiled = 0;
-    es::GetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled)
+    if (succeeded(shader, SHADER_STATUS, type == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ", error))
         return shader;
-    char log[LOG_CHARS] = "";
-    es::GetShaderInfoLog(shader, sizeof log, nullptr, log);
-    error = std::string(type == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader: " + log;
     es::DeleteShader(shader);
     return 0;
 }
@@ -203,13 +220,8 @@ es::Uint linkProgram(std::string& error) {
     // The program keeps the stages it was linked from.
     es::DeleteShader(vertexShader);
     es::DeleteShader(fragmentShader);
-    es::Int linked = 0;
-    es::GetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked)
+    if (succeeded(program, PROGRAM_STATUS, "linking the shaders: ", error))
         return program;
-    char log[LOG_CHARS] = "";
-    es::GetProgramInfoLog(program, sizeof log, nullptr, log);
-    error = std::string("linking the shaders: ") + log;
     es::DeleteProgram(program);
     return 0;
 }
