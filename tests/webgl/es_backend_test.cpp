@@ -26,6 +26,7 @@ constexpr int LEVEL_TOLERANCE = 1;
 
 using Rgba = std::array<int, 4>;
 constexpr Rgba BLACK = {0, 0, 0, 255};
+constexpr Rgba WHITE = {255, 255, 255, 255};
 constexpr Rgba RED = {255, 0, 0, 255};
 constexpr Rgba GREEN = {0, 255, 0, 255};
 constexpr Rgba BLUE = {0, 0, 255, 255};
@@ -75,15 +76,12 @@ protected:
     static GLuint makeTexture(const Rgba& colour) {
         GLuint name = 0;
         glGenTextures(1, &name);
-        bindTexture(name, colour);
-        return name;
-    }
-    static void bindTexture(GLuint name, const Rgba& colour) {
         const GLubyte texel[4] = {GLubyte(colour[0]), GLubyte(colour[1]), GLubyte(colour[2]), GLubyte(colour[3])};
         glBindTexture(GL_TEXTURE_2D, name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        return name;
     }
 
     static void colour(const Rgba& c) { glColor4ub(GLubyte(c[0]), GLubyte(c[1]), GLubyte(c[2]), GLubyte(c[3])); }
@@ -137,7 +135,7 @@ TEST_F(WebGlBackendBookkeeping, PopAttribRestoresThePushedGroupsOnly) {
     const GLuint blue = makeTexture(BLUE);
     glBindTexture(GL_TEXTURE_2D, green);
     glEnable(GL_TEXTURE_2D);
-    colour({255, 255, 255, 255});
+    colour(WHITE);
 
     glPushAttrib(allPushed);
     colour(BLACK);
