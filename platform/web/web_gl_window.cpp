@@ -13,7 +13,7 @@
 #include "base/factory_kind.h"
 #include "platform/quit_request.h"
 #include "platform/system_dialogs.h"
-#include "platform/web/gl/webgl_backend.h"
+#include "gfx/es/webgl_backend.h"
 #include "platform/web/page_bridge.h"
 
 namespace {

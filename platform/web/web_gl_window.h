@@ -1,5 +1,5 @@
 // The window layer in a web page: the page's canvas #show with a WebGL 2
-// context, drawn through the GL subset's WebGL backend (platform/web/gl):
+// context, drawn through the GL subset's WebGL backend (gfx/es):
 // the GlWindow that createGlWindow(1) gives on the web.
 //
 // What the rest of the program may rely on, besides platform/gl_window.h:

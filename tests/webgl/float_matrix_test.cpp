@@ -14,8 +14,8 @@
 #include <initializer_list>
 #include <random>
 
-#include "platform/web/gl/float_matrix.h"
-#include "platform/web/gl/float_sine.h"
+#include "gfx/es/float_matrix.h"
+#include "gfx/es/float_sine.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The show's own scenes drawn through the GL subset over OpenGL ES
-// (platform/web/gl) on a native GLES 3 context, held to the frames the
+// (gfx/es) on a native GLES 3 context, held to the frames the
 // recorder draws with the desktop driver at the same music times: every
 // scene, and the fade and the logo after an Escape. Both run on Mesa's
 // llvmpipe, as the browser's WebGL does here.
@@ -24,7 +24,7 @@
 #include "base/factory_kind.h"
 #include "gfx/fixed_gl_state.h"
 #include "gfx/gl_subset.h"
-#include "platform/web/gl/webgl_backend.h"
+#include "gfx/es/webgl_backend.h"
 #include "tests/pictures/png_read_back.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_folder.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/web/gl/es_calls.h"
-#include "platform/web/gl/fixed_state.h"
-#include "platform/web/gl/primitive_renderer.h"
+#include "gfx/es/es_calls.h"
+#include "gfx/es/fixed_state.h"
+#include "gfx/es/primitive_renderer.h"
 
 struct Backend {
     FixedState state = initialFixedState(0, 0);

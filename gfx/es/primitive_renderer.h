@@ -7,7 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/web/gl/fixed_state.h"
+#include "gfx/es/fixed_state.h"
+
+// The vertices one draw call takes. The largest glBegin of the show is the
+// sphere's ~21000 vertices; a larger one is drawn in several calls, each of
+// whole triangles.
+constexpr int PRIMITIVE_VERTEX_CAPACITY = 6 * 8192;
 
 struct PrimitiveVertex {
     float position[3];

@@ -1,9 +1,9 @@
-#include "platform/web/gl/float_matrix.h"
+#include "gfx/es/float_matrix.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "platform/web/gl/float_sine.h"
+#include "gfx/es/float_sine.h"
 
 namespace {
 

@@ -25,6 +25,10 @@
 //     to the GPU in one draw call.
 //   - Before startWebGlBackend() and after stopWebGlBackend() the calls that
 //     would reach the context do nothing.
+//   - The lists of gfx/gl_subset.h bound what the calls take: a switch,
+//     pushed state bit, blend pair, texture unit or unit combine function
+//     outside them is the caller's mistake, an assert (ignored where
+//     assertions are compiled out).
 //   - Not honoured, because the show never asks for them: flat shading,
 //     directional and spot lights, attenuation, materials other than
 //     OpenGL's default, texture coordinate generation (its switches are

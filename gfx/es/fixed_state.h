@@ -4,11 +4,12 @@
 // glPushAttrib. Plain data; nothing here calls ES.
 #pragma once
 
-#include <GL/gl.h>
+#include <iterator>
 
-#include "platform/web/gl/float_matrix.h"
+#include "gfx/es/float_matrix.h"
+#include "gfx/gl_subset.h"
 
-constexpr int TEXTURE_UNIT_COUNT = 2;
+constexpr int TEXTURE_UNIT_COUNT = static_cast<int>(std::size(GL_SUBSET_TEXTURE_UNITS));
 constexpr int RGBA_FLOATS = 4;
 
 // What glColor, glNormal and glTexCoord set and every vertex takes.

@@ -1,10 +1,10 @@
-#include "platform/web/gl/webgl_backend.h"
+#include "gfx/es/webgl_backend.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "platform/web/gl/backend_state.h"
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/backend_state.h"
+#include "gfx/es/es_calls.h"
 
 namespace {
 

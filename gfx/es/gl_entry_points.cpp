@@ -1,13 +1,19 @@
 // The subset's C functions (gfx/gl_subset.h) and glProcAddress(). Each keeps
 // its state in the backend's FixedState or passes it on to ES; those that
 // reach ES do nothing while the backend is not running.
+//
+// The lists of gfx/gl_subset.h are the contract: a switch, pushed bit, blend
+// pair or texture unit outside them is the caller's mistake, asserted (the
+// sanitizer tree keeps assertions live) and otherwise ignored.
 #include "gfx/gl_subset.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
+#include <iterator>
 
-#include "platform/web/gl/backend_state.h"
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/backend_state.h"
+#include "gfx/es/es_calls.h"
 
 namespace {
 
@@ -35,13 +41,36 @@ TextureUnitState& activeUnit() {
     return texture.units[texture.activeUnit];
 }
 
-// The unit a GL_TEXTUREi_ARB names, or -1.
+[[maybe_unused]] bool isListedSwitch(GLenum capability) {
+    return std::find(std::begin(GL_SUBSET_SWITCHES), std::end(GL_SUBSET_SWITCHES), capability) !=
+           std::end(GL_SUBSET_SWITCHES);
+}
+
+[[maybe_unused]] bool isListedPushedState(GLbitfield mask) {
+    GLbitfield listed = 0;
+    for (GLbitfield bit : GL_SUBSET_PUSHED_STATE)
+        listed |= bit;
+    return (mask & ~listed) == 0;
+}
+
+[[maybe_unused]] bool isListedBlendFunction(GLenum source, GLenum destination) {
+    return std::any_of(std::begin(GL_SUBSET_BLEND_FUNCTIONS), std::end(GL_SUBSET_BLEND_FUNCTIONS),
+                       [=](const GlBlendFunction& pair) {
+                           return pair.source == source && pair.destination == destination;
+                       });
+}
+
+// The place of a GL_TEXTUREi_ARB among GL_SUBSET_TEXTURE_UNITS, or -1.
 int unitOf(GLenum texture) {
-    const GLenum unit = texture - GL_TEXTURE0_ARB;
-    return unit < TEXTURE_UNIT_COUNT ? static_cast<int>(unit) : -1;
+    const auto* const unit = std::find_if(std::begin(GL_SUBSET_TEXTURE_UNITS), std::end(GL_SUBSET_TEXTURE_UNITS),
+                                          [=](const GlTextureUnit& listed) { return listed.unit == texture; });
+    assert(unit != std::end(GL_SUBSET_TEXTURE_UNITS) && "a texture unit gfx/gl_subset.h does not list");
+    return unit == std::end(GL_SUBSET_TEXTURE_UNITS) ? -1
+                                                     : static_cast<int>(unit - std::begin(GL_SUBSET_TEXTURE_UNITS));
 }
 
 void setSwitch(GLenum capability, bool on) {
+    assert(isListedSwitch(capability) && "a switch gfx/gl_subset.h does not list");
     switch (capability) {
     case GL_SCISSOR_TEST:
         backend().scissorTest = on;
@@ -61,7 +90,7 @@ void setSwitch(GLenum capability, bool on) {
         activeUnit().enabled = on;
         break;
     default:
-        // GL_TEXTURE_GEN_S and _T among them: coordinates are never generated.
+        // GL_TEXTURE_GEN_S and _T: coordinates are never generated.
         break;
     }
 }
@@ -148,7 +177,10 @@ void glEnable(GLenum capability) { setSwitch(capability, true); }
 
 void glDisable(GLenum capability) { setSwitch(capability, false); }
 
-void glPushAttrib(GLbitfield mask) { backend().attributes.push(mask, state()); }
+void glPushAttrib(GLbitfield mask) {
+    assert(isListedPushedState(mask) && "a state bit gfx/gl_subset.h does not list");
+    backend().attributes.push(mask, state());
+}
 
 void glPopAttrib() {
     if (backend().attributes.pop(state()) & GL_TEXTURE_BIT)
@@ -171,6 +203,7 @@ void glDepthMask(GLboolean flag) {
 }
 
 void glBlendFunc(GLenum source, GLenum destination) {
+    assert(isListedBlendFunction(source, destination) && "a blend pair gfx/gl_subset.h does not list");
     if (running())
         es::BlendFunc(source, destination);
 }
@@ -329,10 +362,13 @@ void glTexEnvf(GLenum target, GLenum name, GLfloat value) {
     if (target != GL_TEXTURE_ENV)
         return;
     const GLenum mode = static_cast<GLenum>(value);
-    if (name == GL_TEXTURE_ENV_MODE)
+    if (name == GL_TEXTURE_ENV_MODE) {
         activeUnit().envMode = mode;
-    else if (name == GL_COMBINE_RGB_EXT)
+    } else if (name == GL_COMBINE_RGB_EXT) {
+        assert(mode == GL_SUBSET_TEXTURE_UNITS[state().texture.activeUnit].combineRgb &&
+               "a combine function gfx/gl_subset.h does not list for the unit");
         activeUnit().combineRgb = mode;
+    }
 }
 
 void glGetTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* value) {
@@ -356,6 +392,7 @@ void glGetIntegerv(GLenum name, GLint* values) {
         std::copy(state().scissor, state().scissor + 4, values);
         break;
     default:
+        assert(false && "a name glGetIntegerv does not answer");
         break;
     }
 }
@@ -418,20 +455,21 @@ const GLubyte* glGetString(GLenum name) {
 
 }  // extern "C"
 
+// The backend's definition of each of GL_SUBSET_LOOKUPS, in the list's
+// order; the names are the list's own.
+void* const LOOKUP_ADDRESSES[] = {
+    reinterpret_cast<void*>(&glActiveTextureARB),
+    reinterpret_cast<void*>(&glMultiTexCoord2fARB),
+    reinterpret_cast<void*>(&glClientActiveTextureARB),
+    reinterpret_cast<void*>(&glMultiTexCoord2fvARB),
+};
+static_assert(std::size(LOOKUP_ADDRESSES) == std::size(GL_SUBSET_LOOKUPS),
+              "one definition for each entry point gfx/gl_subset.h lists for lookup");
+
 void* glProcAddress(const char* name) {
-    struct EntryPoint {
-        const char* name;
-        void* address;
-    };
-    static const EntryPoint LOOKUPS[] = {
-        {"glActiveTextureARB", reinterpret_cast<void*>(&glActiveTextureARB)},
-        {"glMultiTexCoord2fARB", reinterpret_cast<void*>(&glMultiTexCoord2fARB)},
-        {"glClientActiveTextureARB", reinterpret_cast<void*>(&glClientActiveTextureARB)},
-        {"glMultiTexCoord2fvARB", reinterpret_cast<void*>(&glMultiTexCoord2fvARB)},
-    };
-    for (const EntryPoint& entry : LOOKUPS) {
-        if (std::strcmp(entry.name, name) == 0)
-            return entry.address;
+    for (size_t i = 0; i < std::size(GL_SUBSET_LOOKUPS); ++i) {
+        if (std::strcmp(GL_SUBSET_LOOKUPS[i], name) == 0)
+            return LOOKUP_ADDRESSES[i];
     }
     return nullptr;
 }

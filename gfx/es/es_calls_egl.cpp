@@ -1,7 +1,7 @@
 // The ES calls on a native GLES 3 context: the pointers eglGetProcAddress
 // gives, never the C names, which in a program linking the backend are the
 // backend's own (or, through libGL, the desktop driver's).
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/es_calls.h"
 
 #include <EGL/egl.h>
 

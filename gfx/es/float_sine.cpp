@@ -1,4 +1,4 @@
-#include "platform/web/gl/float_sine.h"
+#include "gfx/es/float_sine.h"
 
 #include <cmath>
 #include <cstdint>
@@ -7,21 +7,40 @@
 namespace {
 
 // The polynomials: cosine of the reduced angle as c0 + c1 x^2 + ... + c4 x^8,
-// sine as x + s1 x^3 + s2 x^5 + s3 x^7. The second set gives minus the cosine,
-// for the quadrants where it is negative.
+// sine as x + s1 x^3 + s2 x^5 + s3 x^7.
+constexpr double COSINE_C0 = 0x1p0;
+constexpr double COSINE_C1 = -0x1.ffffffd0c621cp-2;
+constexpr double COSINE_C2 = 0x1.55553e1068f19p-5;
+constexpr double COSINE_C3 = -0x1.6c087e89a359dp-10;
+constexpr double COSINE_C4 = 0x1.99343027bf8c3p-16;
+constexpr double SINE_S1 = -0x1.555545995a603p-3;
+constexpr double SINE_S2 = 0x1.1107605230bc4p-7;
+constexpr double SINE_S3 = -0x1.994eb3774cf24p-13;
+
 struct Polynomials {
     double c0, c1, c2, c3, c4;
     double s1, s2, s3;
 };
 
-constexpr Polynomials POSITIVE_COSINE = {
-    0x1p0,  -0x1.ffffffd0c621cp-2, 0x1.55553e1068f19p-5, -0x1.6c087e89a359dp-10, 0x1.99343027bf8c3p-16,
-    -0x1.555545995a603p-3, 0x1.1107605230bc4p-7, -0x1.994eb3774cf24p-13,
-};
-constexpr Polynomials NEGATIVE_COSINE = {
-    -0x1p0, 0x1.ffffffd0c621cp-2, -0x1.55553e1068f19p-5, 0x1.6c087e89a359dp-10, -0x1.99343027bf8c3p-16,
-    -0x1.555545995a603p-3, 0x1.1107605230bc4p-7, -0x1.994eb3774cf24p-13,
-};
+// The set with the cosine's coefficients times cosineSign (1 or -1, which
+// negates exactly); the sine's are the same in both.
+constexpr Polynomials polynomialsWith(double cosineSign) {
+    Polynomials p{};
+    p.c0 = cosineSign * COSINE_C0;
+    p.c1 = cosineSign * COSINE_C1;
+    p.c2 = cosineSign * COSINE_C2;
+    p.c3 = cosineSign * COSINE_C3;
+    p.c4 = cosineSign * COSINE_C4;
+    p.s1 = SINE_S1;
+    p.s2 = SINE_S2;
+    p.s3 = SINE_S3;
+    return p;
+}
+
+// The second set gives minus the cosine, for the quadrants where it is
+// negative.
+constexpr Polynomials POSITIVE_COSINE = polynomialsWith(1.0);
+constexpr Polynomials NEGATIVE_COSINE = polynomialsWith(-1.0);
 
 // The sign the reduced angle takes in each quadrant.
 constexpr double QUADRANT_SIGN[4] = {1.0, -1.0, -1.0, 1.0};

@@ -1,7 +1,7 @@
 // The ES calls in the browser: emscripten's WebGL 2 functions. Their headers
 // bring GLES2/gl2.h, which cannot share a file with GL/gl.h; this file has
 // neither's C names to clash with.
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/es_calls.h"
 
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>

@@ -1,17 +1,14 @@
-#include "platform/web/gl/primitive_renderer.h"
+#include "gfx/es/primitive_renderer.h"
 
 #include <GL/glext.h>
 
 #include <cstddef>
 #include <string>
 
-#include "platform/web/gl/es_calls.h"
+#include "gfx/es/es_calls.h"
 
 namespace {
 
-// The largest glBegin of the show is the sphere's ~21000 vertices; a larger
-// one is drawn in several calls.
-constexpr int VERTEX_CAPACITY = 6 * 8192;
 constexpr int TRIANGLE_CORNERS = 3;
 constexpr int QUAD_CORNERS = 4;
 // A quad (v0 v1 v2 v3) is drawn as the triangles (v0 v1 v2) and (v0 v2 v3).
@@ -120,20 +117,140 @@ int unitOperation(const TextureUnitState& unit) {
     return unit.envMode == GL_COMBINE_EXT && unit.combineRgb == GL_REPLACE ? UNIT_REPLACE_RGB : UNIT_MODULATE;
 }
 
+// The uniforms setUniforms() sets each draw, by name, in the order start()
+// looks them up.
+enum Uniform : int {
+    UNIFORM_MVP,
+    UNIFORM_MODEL_VIEW,
+    UNIFORM_NORMAL_MATRIX,
+    UNIFORM_LIGHTING,
+    UNIFORM_LIGHT0,
+    UNIFORM_LIGHT_POSITION,
+    UNIFORM_SCENE_COLOUR,
+    UNIFORM_AMBIENT_PRODUCT,
+    UNIFORM_DIFFUSE_PRODUCT,
+    UNIFORM_MATERIAL_ALPHA,
+    UNIFORM_UNIT0,
+    UNIFORM_UNIT1,
+    UNIFORM_COUNT
+};
+static_assert(UNIFORM_UNIT1 - UNIFORM_UNIT0 + 1 == TEXTURE_UNIT_COUNT, "one operation uniform per unit");
+
+struct UniformName {
+    Uniform uniform;
+    const char* name;
+};
+constexpr UniformName UNIFORM_NAMES[UNIFORM_COUNT] = {
+    {UNIFORM_MVP, "u_mvp"},
+    {UNIFORM_MODEL_VIEW, "u_modelView"},
+    {UNIFORM_NORMAL_MATRIX, "u_normalMatrix"},
+    {UNIFORM_LIGHTING, "u_lighting"},
+    {UNIFORM_LIGHT0, "u_light0"},
+    {UNIFORM_LIGHT_POSITION, "u_lightPosition"},
+    {UNIFORM_SCENE_COLOUR, "u_sceneColour"},
+    {UNIFORM_AMBIENT_PRODUCT, "u_ambientProduct"},
+    {UNIFORM_DIFFUSE_PRODUCT, "u_diffuseProduct"},
+    {UNIFORM_MATERIAL_ALPHA, "u_materialAlpha"},
+    {UNIFORM_UNIT0, "u_unit0"},
+    {UNIFORM_UNIT1, "u_unit1"},
+};
+
+// Each unit's sampler reads the ES texture unit of the same number; set once.
+struct SamplerUnit {
+    const char* name;
+    es::Int unit;
+};
+constexpr SamplerUnit SAMPLERS[TEXTURE_UNIT_COUNT] = {
+    {"u_texture0", 0},
+    {"u_texture1", 1},
+};
+
+constexpr int LOG_CHARS = 1024;
+
+// How a shader or a program reports on itself.
+struct StatusCalls {
+    es::Enum status;  // GL_COMPILE_STATUS or GL_LINK_STATUS
+    void (*get)(es::Uint, es::Enum, es::Int*);
+    void (*getLog)(es::Uint, es::Sizei, es::Sizei*, es::Char*);
+};
+constexpr StatusCalls SHADER_STATUS = {GL_COMPILE_STATUS, es::GetShaderiv, es::GetShaderInfoLog};
+constexpr StatusCalls PROGRAM_STATUS = {GL_LINK_STATUS, es::GetProgramiv, es::GetProgramInfoLog};
+
+// Whether the object compiled or linked; when not, error is what failed
+// followed by the log.
+bool succeeded(es::Uint object, const StatusCalls& calls, const std::string& what, std::string& error) {
+    es::Int status = 0;
+    calls.get(object, calls.status, &status);
+    if (status)
+        return true;
+    char log[LOG_CHARS] = "";
+    calls.getLog(object, sizeof log, nullptr, log);
+    error = what + log;
+    return false;
+}
+
 // Compiles one stage; 0 and the compiler's log when it fails.
 es::Uint compileShader(es::Enum type, const char* source, std::string& error) {
     const es::Uint shader = es::CreateShader(type);
     es::ShaderSource(shader, 1, &source, nullptr);
     es::CompileShader(shader);
-    es::Int compiled = 0;
-    es::GetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled)
+    if (succeeded(shader, SHADER_STATUS, type == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ", error))
         return shader;
-    char log[1024] = "";
-    es::GetShaderInfoLog(shader, sizeof log, nullptr, log);
-    error = std::string(type == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader: " + log;
     es::DeleteShader(shader);
     return 0;
+}
+
+// The program from both stages, its attributes bound to ATTRIBUTES'
+// locations; 0 and the reason when a stage or the link fails.
+es::Uint linkProgram(std::string& error) {
+    const es::Uint vertexShader = compileShader(GL_VERTEX_SHADER, VERTEX_SHADER, error);
+    const std::string fragmentSource = fragmentShaderSource();
+    const es::Uint fragmentShader =
+        vertexShader == 0 ? 0 : compileShader(GL_FRAGMENT_SHADER, fragmentSource.c_str(), error);
+    if (fragmentShader == 0) {
+        es::DeleteShader(vertexShader);
+        return 0;
+    }
+    const es::Uint program = es::CreateProgram();
+    es::AttachShader(program, vertexShader);
+    es::AttachShader(program, fragmentShader);
+    for (const Attribute& attribute : ATTRIBUTES)
+        es::BindAttribLocation(program, attribute.location, attribute.name);
+    es::LinkProgram(program);
+    // The program keeps the stages it was linked from.
+    es::DeleteShader(vertexShader);
+    es::DeleteShader(fragmentShader);
+    if (succeeded(program, PROGRAM_STATUS, "linking the shaders: ", error))
+        return program;
+    es::DeleteProgram(program);
+    return 0;
+}
+
+// Looks up the uniforms and makes the program current, its samplers set.
+void locateUniforms(es::Uint program, es::Int (&uniforms)[UNIFORM_COUNT]) {
+    for (const UniformName& entry : UNIFORM_NAMES)
+        uniforms[entry.uniform] = es::GetUniformLocation(program, entry.name);
+    es::UseProgram(program);
+    for (const SamplerUnit& sampler : SAMPLERS)
+        es::Uniform1i(es::GetUniformLocation(program, sampler.name), sampler.unit);
+}
+
+// The vertex buffer of PRIMITIVE_VERTEX_CAPACITY vertices, laid out for
+// ATTRIBUTES, in a vertex array of its own.
+void makeVertexBuffer(es::Uint& vertexArray, es::Uint& buffer) {
+    es::GenVertexArrays(1, &vertexArray);
+    es::BindVertexArray(vertexArray);
+    es::GenBuffers(1, &buffer);
+    es::BindBuffer(GL_ARRAY_BUFFER, buffer);
+    es::BufferData(GL_ARRAY_BUFFER,
+                   static_cast<es::Sizeiptr>(sizeof(PrimitiveVertex)) * PRIMITIVE_VERTEX_CAPACITY, nullptr,
+                   GL_DYNAMIC_DRAW);
+    for (const Attribute& attribute : ATTRIBUTES) {
+        es::EnableVertexAttribArray(attribute.location);
+        es::VertexAttribPointer(attribute.location, attribute.floats, GL_FLOAT, GL_FALSE,
+                                static_cast<es::Sizei>(sizeof(PrimitiveVertex)),
+                                reinterpret_cast<const void*>(attribute.offset));
+    }
 }
 
 }  // namespace
@@ -142,75 +259,20 @@ struct PrimitiveRenderer::EsObjects {
     es::Uint program = 0;
     es::Uint buffer = 0;
     es::Uint vertexArray = 0;
-    struct {
-        es::Int mvp, modelView, normalMatrix, lighting, light0, lightPosition, sceneColour, ambientProduct,
-            diffuseProduct, materialAlpha, unit[TEXTURE_UNIT_COUNT];
-    } uniform = {};
+    es::Int uniforms[UNIFORM_COUNT] = {};  // locations, by Uniform
 };
 
-PrimitiveRenderer::PrimitiveRenderer() : vertices_(new PrimitiveVertex[VERTEX_CAPACITY]) {}
+PrimitiveRenderer::PrimitiveRenderer() : vertices_(new PrimitiveVertex[PRIMITIVE_VERTEX_CAPACITY]) {}
 
 PrimitiveRenderer::~PrimitiveRenderer() = default;
 
 bool PrimitiveRenderer::start(std::string& error) {
-    const es::Uint vertexShader = compileShader(GL_VERTEX_SHADER, VERTEX_SHADER, error);
-    const std::string fragmentSource = fragmentShaderSource();
-    const es::Uint fragmentShader =
-        vertexShader == 0 ? 0 : compileShader(GL_FRAGMENT_SHADER, fragmentSource.c_str(), error);
-    if (fragmentShader == 0) {
-        es::DeleteShader(vertexShader);
-        return false;
-    }
     EsObjects objects;
-    objects.program = es::CreateProgram();
-    es::AttachShader(objects.program, vertexShader);
-    es::AttachShader(objects.program, fragmentShader);
-    for (const Attribute& attribute : ATTRIBUTES)
-        es::BindAttribLocation(objects.program, attribute.location, attribute.name);
-    es::LinkProgram(objects.program);
-    // The program keeps the stages it was linked from.
-    es::DeleteShader(vertexShader);
-    es::DeleteShader(fragmentShader);
-    es::Int linked = 0;
-    es::GetProgramiv(objects.program, GL_LINK_STATUS, &linked);
-    if (!linked) {
-        char log[1024] = "";
-        es::GetProgramInfoLog(objects.program, sizeof log, nullptr, log);
-        error = std::string("linking the shaders: ") + log;
-        es::DeleteProgram(objects.program);
+    objects.program = linkProgram(error);
+    if (objects.program == 0)
         return false;
-    }
-
-    const es::Uint program = objects.program;
-    auto& uniform = objects.uniform;
-    uniform.mvp = es::GetUniformLocation(program, "u_mvp");
-    uniform.modelView = es::GetUniformLocation(program, "u_modelView");
-    uniform.normalMatrix = es::GetUniformLocation(program, "u_normalMatrix");
-    uniform.lighting = es::GetUniformLocation(program, "u_lighting");
-    uniform.light0 = es::GetUniformLocation(program, "u_light0");
-    uniform.lightPosition = es::GetUniformLocation(program, "u_lightPosition");
-    uniform.sceneColour = es::GetUniformLocation(program, "u_sceneColour");
-    uniform.ambientProduct = es::GetUniformLocation(program, "u_ambientProduct");
-    uniform.diffuseProduct = es::GetUniformLocation(program, "u_diffuseProduct");
-    uniform.materialAlpha = es::GetUniformLocation(program, "u_materialAlpha");
-    uniform.unit[0] = es::GetUniformLocation(program, "u_unit0");
-    uniform.unit[1] = es::GetUniformLocation(program, "u_unit1");
-    es::UseProgram(program);
-    es::Uniform1i(es::GetUniformLocation(program, "u_texture0"), 0);
-    es::Uniform1i(es::GetUniformLocation(program, "u_texture1"), 1);
-
-    es::GenVertexArrays(1, &objects.vertexArray);
-    es::BindVertexArray(objects.vertexArray);
-    es::GenBuffers(1, &objects.buffer);
-    es::BindBuffer(GL_ARRAY_BUFFER, objects.buffer);
-    es::BufferData(GL_ARRAY_BUFFER, static_cast<es::Sizeiptr>(sizeof(PrimitiveVertex)) * VERTEX_CAPACITY,
-                   nullptr, GL_DYNAMIC_DRAW);
-    for (const Attribute& attribute : ATTRIBUTES) {
-        es::EnableVertexAttribArray(attribute.location);
-        es::VertexAttribPointer(attribute.location, attribute.floats, GL_FLOAT, GL_FALSE,
-                                static_cast<es::Sizei>(sizeof(PrimitiveVertex)),
-                                reinterpret_cast<const void*>(attribute.offset));
-    }
+    locateUniforms(objects.program, objects.uniforms);
+    makeVertexBuffer(objects.vertexArray, objects.buffer);
     es_.reset(new EsObjects(objects));
     return true;
 }
@@ -238,7 +300,7 @@ void PrimitiveRenderer::add(const PrimitiveVertex& vertex) {
     if (state_ == nullptr)
         return;
     if (mode_ == GL_TRIANGLES) {
-        if (count_ == VERTEX_CAPACITY)
+        if (count_ == PRIMITIVE_VERTEX_CAPACITY)
             flush();
         vertices_[count_++] = vertex;
         return;
@@ -250,7 +312,7 @@ void PrimitiveRenderer::add(const PrimitiveVertex& vertex) {
         return;
     }
     quadCorners_ = 0;
-    if (count_ + 2 * TRIANGLE_CORNERS > VERTEX_CAPACITY)
+    if (count_ + 2 * TRIANGLE_CORNERS > PRIMITIVE_VERTEX_CAPACITY)
         flush();
     for (const auto& triangle : QUAD_TRIANGLES)
         for (int corner : triangle)
@@ -279,29 +341,29 @@ void PrimitiveRenderer::flush() {
 }
 
 void PrimitiveRenderer::setUniforms(const FixedState& state) {
-    const auto& uniform = es_->uniform;
+    const es::Int* const uniform = es_->uniforms;
     float mvp[MATRIX_FLOATS];
     multiply(state.projection, state.modelView, mvp);
     // The frame is kept top row first, as the desktop keeps a window's
     // (webgl_backend.h): clip-space y changes sign, which is exact.
     for (int column = 0; column < 4; ++column)
         mvp[column * 4 + 1] = -mvp[column * 4 + 1];
-    es::UniformMatrix4fv(uniform.mvp, 1, GL_FALSE, mvp);
+    es::UniformMatrix4fv(uniform[UNIFORM_MVP], 1, GL_FALSE, mvp);
     for (int unit = 0; unit < TEXTURE_UNIT_COUNT; ++unit)
-        es::Uniform1i(uniform.unit[unit], unitOperation(state.texture.units[unit]));
+        es::Uniform1i(uniform[UNIFORM_UNIT0 + unit], unitOperation(state.texture.units[unit]));
     const LightState& light = state.light;
-    es::Uniform1i(uniform.lighting, light.lighting);
+    es::Uniform1i(uniform[UNIFORM_LIGHTING], light.lighting);
     if (!light.lighting)
         return;
     float normals[9];
     normalMatrix(state.modelView, normals);
     const LightProducts products = lightProducts(light);
-    es::UniformMatrix4fv(uniform.modelView, 1, GL_FALSE, state.modelView);
-    es::UniformMatrix3fv(uniform.normalMatrix, 1, GL_FALSE, normals);
-    es::Uniform1i(uniform.light0, light.light0);
-    es::Uniform4fv(uniform.lightPosition, 1, light.position);
-    es::Uniform4fv(uniform.sceneColour, 1, products.sceneColour);
-    es::Uniform4fv(uniform.ambientProduct, 1, products.ambient);
-    es::Uniform4fv(uniform.diffuseProduct, 1, products.diffuse);
-    es::Uniform1f(uniform.materialAlpha, products.alpha);
+    es::UniformMatrix4fv(uniform[UNIFORM_MODEL_VIEW], 1, GL_FALSE, state.modelView);
+    es::UniformMatrix3fv(uniform[UNIFORM_NORMAL_MATRIX], 1, GL_FALSE, normals);
+    es::Uniform1i(uniform[UNIFORM_LIGHT0], light.light0);
+    es::Uniform4fv(uniform[UNIFORM_LIGHT_POSITION], 1, light.position);
+    es::Uniform4fv(uniform[UNIFORM_SCENE_COLOUR], 1, products.sceneColour);
+    es::Uniform4fv(uniform[UNIFORM_AMBIENT_PRODUCT], 1, products.ambient);
+    es::Uniform4fv(uniform[UNIFORM_DIFFUSE_PRODUCT], 1, products.diffuse);
+    es::Uniform1f(uniform[UNIFORM_MATERIAL_ALPHA], products.alpha);
 }

@@ -1,6 +1,9 @@
-#include "platform/web/gl/fixed_state.h"
+#include "gfx/es/fixed_state.h"
 
 #include <GL/glext.h>
+
+#include <algorithm>
+#include <cstddef>
 
 namespace {
 
@@ -10,17 +13,33 @@ constexpr float MATERIAL_DIFFUSE[RGBA_FLOATS] = {0.8f, 0.8f, 0.8f, 1.0f};
 constexpr float MATERIAL_EMISSION[RGBA_FLOATS] = {0.0f, 0.0f, 0.0f, 1.0f};
 constexpr float MODEL_AMBIENT[RGBA_FLOATS] = {0.2f, 0.2f, 0.2f, 1.0f};
 
+// Light 0 starts directional along +z, white, without ambient.
+constexpr float LIGHT0_POSITION[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+constexpr float LIGHT0_AMBIENT[RGBA_FLOATS] = {0.0f, 0.0f, 0.0f, 1.0f};
+constexpr float LIGHT0_DIFFUSE[RGBA_FLOATS] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+// The current colour white, the normal +z, texture coordinates 0.
+constexpr float CURRENT_COLOUR[RGBA_FLOATS] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr float CURRENT_NORMAL[3] = {0.0f, 0.0f, 1.0f};
+
+template <typename Value, std::size_t N>
+void copyInto(Value (&to)[N], const Value (&from)[N]) {
+    std::copy(from, from + N, to);
+}
+
 }  // namespace
 
 FixedState initialFixedState(GLint width, GLint height) {
-    FixedState state{};
-    state.current = CurrentAttributes{{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, {}};
-    // Light 0 starts directional along +z, white, without ambient.
-    state.light =
-        LightState{false, false, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}};
-    for (TextureUnitState& unit : state.texture.units)
-        unit = TextureUnitState{false, 0, GL_MODULATE, GL_MODULATE};
-    state.texture.activeUnit = 0;
+    FixedState state{};  // every switch off, every name and coordinate 0
+    copyInto(state.current.colour, CURRENT_COLOUR);
+    copyInto(state.current.normal, CURRENT_NORMAL);
+    copyInto(state.light.position, LIGHT0_POSITION);
+    copyInto(state.light.ambient, LIGHT0_AMBIENT);
+    copyInto(state.light.diffuse, LIGHT0_DIFFUSE);
+    for (TextureUnitState& unit : state.texture.units) {
+        unit.envMode = GL_MODULATE;
+        unit.combineRgb = GL_MODULATE;
+    }
     setIdentity(state.modelView);
     setIdentity(state.projection);
     state.matrixMode = GL_MODELVIEW;
