@@ -40,7 +40,7 @@ const std::vector<std::string> HEADLESS = {"SDL_VIDEODRIVER=offscreen", "SDL_AUD
 constexpr int SAMPLED_SHOW_LIMIT_MS = 120000;
 constexpr int FAILED_START_LIMIT_MS = 60000;
 constexpr int PLAYING_MS = 3000;
-constexpr int QUIT_LIMIT_MS = 10000;
+constexpr int QUIT_LIMIT_MS = 60000;
 constexpr uint32_t RANDOM_SEED = 0x0b5c0de;
 
 enum class Damage { Missing, Empty, CutAtHalf, RandomBytes };

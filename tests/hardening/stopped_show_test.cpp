@@ -25,7 +25,7 @@ const std::string TITLE = "Pelmira 15 Advert";
 constexpr int WINDOW_LIMIT_MS = 30000;
 constexpr int HEARD_LIMIT_MS = 60000;
 constexpr int STATE_LIMIT_MS = 10000;
-constexpr int QUIT_LIMIT_MS = 10000;
+constexpr int QUIT_LIMIT_MS = 60000;
 // Stopped in the first mesh half, where the music plays at full strength.
 constexpr double STOP_AT_S = 13.0;
 constexpr int STOPPED_MS = 2000;
