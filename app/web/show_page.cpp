@@ -86,13 +86,11 @@ void fail() {
 
 // Every file the show reads; the music only when it plays.
 std::vector<std::string> showDataFiles(bool withMusic) {
-    std::vector<std::string> files = {TITLE_PICTURE_FILE,         BACKGROUND_PICTURE_FILE,
-                                      LOGO_PICTURE_FILE,          BUMP_HEIGHT_MAP_FILE,
-                                      CREDITS_UPPER_PICTURE_FILE, CREDITS_LOWER_PICTURE_FILE};
-    for (int slide = 0; slide < TEXT_SLIDE_COUNT; ++slide)
-        files.push_back(textSlideFile(slide));
-    if (withMusic)
-        files.push_back(MUSIC_FILE);
+    std::vector<std::string> files;
+    for (const ShowDataFile& file : SHOW_DATA_FILES) {
+        if (file.kind == ShowDataKind::PICTURE || (withMusic && file.kind == ShowDataKind::MUSIC))
+            files.push_back(file.path);
+    }
     return files;
 }
 
