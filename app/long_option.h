@@ -2,6 +2,7 @@
 // option may carry its value in the same word, "--fps=30" as "--fps 30".
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct LongOption {
@@ -11,3 +12,7 @@ struct LongOption {
 };
 
 LongOption splitLongOption(const std::string& word);
+
+// A whole number in decimal digits alone (no sign, no space) that fits 32
+// bits: a music time in ms, a count, a rate's term.
+bool parseWholeNumber(const std::string& text, uint32_t& value);

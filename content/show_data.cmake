@@ -1,32 +1,72 @@
-# The names of the show's data files, read out of content/show_data.h, where
-# the show and the generators take them from, so that the build's output
-# lists cannot drift from them. Sets, as names inside the data folder:
-#   SHOW_PICTURE_FILES  every picture, the text slides counted out
+# The show's data files, from the list content/data_files.txt, which the
+# show and the generators read through content/show_data.h, so that the
+# build's output lists cannot drift from the code. Sets, as names inside the
+# data folder:
+#   SHOW_PICTURE_FILES  every picture and the icon, series counted out
 #   SHOW_MUSIC_FILE     the music track
-# Editing the header configures the build again.
-set(show_data_header ${PROJECT_SOURCE_DIR}/content/show_data.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${show_data_header})
-file(STRINGS ${show_data_header} show_data_lines REGEX "^constexpr .*(\"data/|TEXT_SLIDE_COUNT = )")
+# and writes the list's C++ names and table into the build tree, as the
+# header content/data_files.h. Editing the list configures the build again.
+set(data_files_list ${PROJECT_SOURCE_DIR}/content/data_files.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${data_files_list})
+file(STRINGS ${data_files_list} data_file_lines REGEX "^[^#]")
 
 set(SHOW_PICTURE_FILES)
 set(SHOW_MUSIC_FILE)
-set(text_slide_count)
-set(text_slide_pattern)
-foreach(line IN LISTS show_data_lines)
-  if(line MATCHES "TEXT_SLIDE_COUNT = ([0-9]+);")
-    set(text_slide_count ${CMAKE_MATCH_1})
-  elseif(line MATCHES "\"data/([^\"]*%u[^\"]*)\"")
-    set(text_slide_pattern ${CMAKE_MATCH_1})
-  elseif(line MATCHES "\"data/([^\"]+\\.png)\"")
-    list(APPEND SHOW_PICTURE_FILES ${CMAKE_MATCH_1})
-  elseif(line MATCHES "\"data/([^\"]+\\.mp3)\"")
-    set(SHOW_MUSIC_FILE ${CMAKE_MATCH_1})
+set(data_file_names)
+set(data_file_table)
+foreach(line IN LISTS data_file_lines)
+  string(REGEX MATCHALL "[^ \t]+" fields "${line}")
+  list(LENGTH fields field_count)
+  if(NOT field_count EQUAL 3 AND NOT field_count EQUAL 5)
+    message(FATAL_ERROR "${data_files_list}: '${line}' is not NAME FILE KIND [COUNT_NAME COUNT]")
+  endif()
+  list(GET fields 0 name)
+  list(GET fields 1 file)
+  list(GET fields 2 kind)
+  if(NOT kind MATCHES "^(picture|icon|music)$")
+    message(FATAL_ERROR "${data_files_list}: ${name} is of no known kind (picture, icon, music): ${kind}")
+  endif()
+  string(TOUPPER ${kind} kind_name)
+  string(APPEND data_file_names "constexpr const char* ${name} = \"data/${file}\";\n")
+  set(files ${file})
+  if(field_count EQUAL 5)
+    list(GET fields 3 count_name)
+    list(GET fields 4 count)
+    if(NOT file MATCHES "%u" OR NOT count MATCHES "^[1-9][0-9]*$")
+      message(FATAL_ERROR "${data_files_list}: the series ${name} needs %u in its file name and a count from 1")
+    endif()
+    string(APPEND data_file_names "constexpr int ${count_name} = ${count};\n")
+    set(files)
+    foreach(number RANGE 1 ${count})
+      string(REPLACE "%u" ${number} numbered ${file})
+      list(APPEND files ${numbered})
+    endforeach()
+  endif()
+  foreach(each IN LISTS files)
+    string(APPEND data_file_table "    {\"data/${each}\", ShowDataKind::${kind_name}},\n")
+  endforeach()
+  if(kind STREQUAL "music")
+    if(SHOW_MUSIC_FILE)
+      message(FATAL_ERROR "${data_files_list}: one music file only, not also ${file}")
+    endif()
+    set(SHOW_MUSIC_FILE ${file})
+  else()
+    list(APPEND SHOW_PICTURE_FILES ${files})
   endif()
 endforeach()
-if(NOT text_slide_count OR NOT text_slide_pattern OR NOT SHOW_MUSIC_FILE)
-  message(FATAL_ERROR "${show_data_header}: the text slides' count or name pattern, or the music file, is missing")
+if(NOT SHOW_MUSIC_FILE)
+  message(FATAL_ERROR "${data_files_list}: no music file")
 endif()
-foreach(number RANGE 1 ${text_slide_count})
-  string(REPLACE "%u" ${number} slide ${text_slide_pattern})
-  list(APPEND SHOW_PICTURE_FILES ${slide})
-endforeach()
+
+set(data_files_header ${PROJECT_BINARY_DIR}/generated/content/data_files.h)
+file(CONFIGURE OUTPUT ${data_files_header} CONTENT
+"// Written by the build from content/data_files.txt: edit that list.
+// Included by content/show_data.h, which declares ShowDataFile.
+#pragma once
+
+@data_file_names@
+// Every data file, series counted out, in the list's order.
+constexpr ShowDataFile SHOW_DATA_FILES[] = {
+@data_file_table@};
+" @ONLY)
+include_directories(${PROJECT_BINARY_DIR}/generated)

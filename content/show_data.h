@@ -1,14 +1,15 @@
 // The show's data: the files it reads and the facts about them that the show
-// and the generators in tools/ must agree on, each written once, here.
+// and the generators in tools/ must agree on, each written once: the files
+// in content/data_files.txt, the facts here.
 //
 // What both sides may rely on:
 //   - Every file name is a "data/..." path relative to the working directory,
 //     as the show opens it; a generator writes the same file under its output
 //     folder as dataFileName(path).
-//   - The build's output lists are read out of this header
-//     (content/show_data.cmake): every `constexpr` line holding a "data/..."
-//     literal names one file, the text slides counted out by
-//     TEXT_SLIDE_COUNT. Keep each such definition on one line.
+//   - The files are listed once, in content/data_files.txt, which the build
+//     reads for its output lists and writes out as C++ for this header: a
+//     file added there is made, installed, fetched by the page and named in
+//     the code.
 //   - Values keep the types the show computes with: rows are ints, the
 //     contrast and quad sizes single-precision floats.
 #pragma once
@@ -22,28 +23,23 @@
 constexpr char DATA_FOLDER[] = "data/";
 constexpr size_t DATA_FOLDER_LENGTH = sizeof DATA_FOLDER - 1;
 
-// The full-screen pictures, FRAME_WIDTH x FRAME_HEIGHT.
-constexpr const char* TITLE_PICTURE_FILE = "data/pelmira.png";
-constexpr const char* BACKGROUND_PICTURE_FILE = "data/orvek_new.png";
-constexpr const char* LOGO_PICTURE_FILE = "data/drosk_logo.png";
+// What a data file is to the show.
+enum class ShowDataKind {
+    PICTURE,  // read by the scenes
+    ICON,     // the window's icon
+    MUSIC,    // the track, the show's clock
+};
 
-// The height map of both meshes, made into the emboss pair.
-constexpr const char* BUMP_HEIGHT_MAP_FILE = "data/texture_bump.png";
+struct ShowDataFile {
+    const char* path;  // "data/..."
+    ShowDataKind kind;
+};
 
-// The text slides, numbered from 1.
-constexpr int TEXT_SLIDE_COUNT = 9;
-constexpr const char* TEXT_SLIDE_FILE_PATTERN = "data/text%u.png";
-
-// The credits: the upper line's picture and the lower line's.
-constexpr const char* CREDITS_UPPER_PICTURE_FILE = "data/credits.png";
-constexpr const char* CREDITS_LOWER_PICTURE_FILE = "data/credits2.png";
-
-// The window's icon, with its own alpha.
-constexpr const char* WINDOW_ICON_FILE = "data/icon.png";
-
-// The music track, the show's clock; the folder whose data/ holds it holds
-// the pictures too.
-constexpr const char* MUSIC_FILE = "data/lunhal-amber_tide.mp3";
+// The files themselves, from the list content/data_files.txt: each one's
+// path by the name the list gives it (TITLE_PICTURE_FILE, MUSIC_FILE ...),
+// the text slides as TEXT_SLIDE_FILE_PATTERN, numbered from 1, and
+// TEXT_SLIDE_COUNT, and SHOW_DATA_FILES, every file with its kind.
+#include "content/data_files.h"
 
 // The name a data file has inside the data folder.
 constexpr const char* dataFileName(const char* path) {

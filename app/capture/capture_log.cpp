@@ -3,8 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-const char* const CAPTURE_TOOL_NAME = "pelmira15-capture";
-
 void captureMessage(const char* format, ...) {
     std::fprintf(stderr, "%s: ", CAPTURE_TOOL_NAME);
     va_list arguments;

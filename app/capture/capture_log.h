@@ -1,7 +1,7 @@
 // The recorder's one-line messages on stderr, all under the tool's name.
 #pragma once
 
-extern const char* const CAPTURE_TOOL_NAME;
+constexpr const char* CAPTURE_TOOL_NAME = "pelmira15-capture";
 
 // printf-style; the line ends by itself. A stderr that cannot be written
 // (a closed pipe) loses the line and nothing else.

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
+#include "app/capture/frame_times.h"
 #include "app/long_option.h"
-#include "timeline/ending.h"
 #include "timeline/timeline.h"
 
 // Every line fits an 80-column terminal.
@@ -56,27 +54,15 @@ constexpr uint32_t MAX_AUDIO_BITRATE = 512000;
 constexpr uint32_t BITS_PER_KILOBIT = 1000;
 constexpr const char* PNG_EXTENSION = ".png";
 
-bool parseWhole(const std::string& text, uint32_t& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed > UINT32_MAX)
-        return false;
-    value = static_cast<uint32_t>(parsed);
-    return true;
-}
-
 // "N" and "N/D", each term whole.
 bool parsePair(const std::string& text, char separator, uint32_t& first, uint32_t& second) {
     const size_t at = text.find(separator);
-    return at != std::string::npos && parseWhole(text.substr(0, at), first) && parseWhole(text.substr(at + 1), second);
+    return at != std::string::npos && parseWholeNumber(text.substr(0, at), first) && parseWholeNumber(text.substr(at + 1), second);
 }
 
 bool parseRate(const std::string& text, FrameRate& rate) {
     rate.seconds = 1;
-    const bool parsed = text.find('/') == std::string::npos ? parseWhole(text, rate.frames)
+    const bool parsed = text.find('/') == std::string::npos ? parseWholeNumber(text, rate.frames)
                                                             : parsePair(text, '/', rate.frames, rate.seconds);
     return parsed && rate.frames > 0 && rate.seconds > 0 && rate.frames <= MAX_RATE_TERM &&
            rate.seconds <= MAX_RATE_TERM && uint64_t{rate.frames} <= uint64_t{MAX_FPS} * rate.seconds;
@@ -95,7 +81,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
 bool parseBitrate(const std::string& text, uint32_t& bitsPerSecond) {
     const bool kilo = !text.empty() && (text.back() == 'k' || text.back() == 'K');
     uint32_t value = 0;
-    if (!parseWhole(kilo ? text.substr(0, text.size() - 1) : text, value) || value > MAX_AUDIO_BITRATE)
+    if (!parseWholeNumber(kilo ? text.substr(0, text.size() - 1) : text, value) || value > MAX_AUDIO_BITRATE)
         return false;
     bitsPerSecond = kilo ? value * BITS_PER_KILOBIT : value;
     return bitsPerSecond >= MIN_AUDIO_BITRATE && bitsPerSecond <= MAX_AUDIO_BITRATE;
@@ -136,7 +122,7 @@ using ValueReader = bool (*)(const std::string& value, Given& given, CaptureOpti
 
 bool readMs(const std::string& value, Given::Ms& option) {
     option.given = true;
-    return parseWhole(value, option.ms);
+    return parseWholeNumber(value, option.ms);
 }
 
 struct ValueOption {
@@ -161,7 +147,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--crf",
      [](const std::string& v, Given& g, CaptureOptions&) {
          g.crf = true;
-         return parseWhole(v, g.crfValue);
+         return parseWholeNumber(v, g.crfValue);
      },
      "a whole number"},
     {"--audio-bitrate",
@@ -269,19 +255,21 @@ void cutToShowEnd(const Given& given, CaptureOptions& options) {
                        "; recording up to there";
 }
 
+const FrameTimeNames RANGE_NAMES = {"--from", "--to", "--escape-at"};
+const FrameTimeNames AT_NAMES = {"--at", nullptr, "--escape-at"};
+
 // Settles what the options leave open and checks they fit together.
 bool completePlan(const Given& given, CaptureOptions& options, std::string& error) {
     RecordingPlan& plan = options.plan;
     plan.escape = given.escapeAt.given;
     plan.escapeAtMs = given.escapeAt.ms;
-    const std::string showEnd = " (" + ms(SHOW_END_MS) + ")";
     if (given.at.given) {
         const bool other = given.fps || given.from.given || given.to.given || given.escapeAt.given || given.crf ||
                            given.lossless || given.audioBitrate || given.size || given.scaleFilter || given.force;
         if (other)
             return fail(error, "--at takes no other option");
-        if (given.at.ms > SHOW_END_MS)
-            return fail(error, "--at lies after the show's end" + showEnd);
+        if (!checkFrameTimes(FrameTimes{given.at.ms, std::nullopt, std::nullopt}, AT_NAMES, error))
+            return false;
         if (!isPngName(options.path))
             return fail(error, "--at writes a PNG picture: give a name ending in .png, not '" + options.path + "'");
         options.output = CaptureOutput::SingleFrame;
@@ -292,20 +280,9 @@ bool completePlan(const Given& given, CaptureOptions& options, std::string& erro
     }
     const uint32_t fromMs = given.from.ms;
     const uint32_t toMs = given.to.given ? given.to.ms : SHOW_END_MS;
-    if (fromMs >= SHOW_END_MS)
-        return fail(error, "--from must lie before the show's end" + showEnd);
-    if (toMs <= fromMs)
-        return fail(error, "--to must lie after --from");
-    if (plan.escape && plan.escapeAtMs >= SHOW_END_MS)
-        return fail(error, "--escape-at lies after the show's end" + showEnd);
-    if (plan.escape && plan.escapeAtMs >= toMs)
-        return fail(error, "--escape-at lies after --to: the recording would stop before the Escape");
-    if (plan.escape && plan.escapeAtMs < fromMs) {
-        const uint32_t endMs = endingQuitMs(plan.escapeAtMs);
-        if (endMs < fromMs)
-            return fail(error, "--from lies after the show's end: after an Escape at " + ms(plan.escapeAtMs) +
-                                   " it ends at " + ms(endMs));
-    }
+    const FrameTimes times{fromMs, toMs, plan.escape ? std::optional<uint32_t>(plan.escapeAtMs) : std::nullopt};
+    if (!checkFrameTimes(times, RANGE_NAMES, error))
+        return false;
     options.output = isFolderPath(options.path) ? CaptureOutput::PngFolder : CaptureOutput::Video;
     options.replaceFrames = given.force;
     if (!completeVideo(given, options, error))

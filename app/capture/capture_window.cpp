@@ -4,21 +4,21 @@
 
 #include <cassert>
 #include <cstring>
+#include <utility>
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
-#include "base/factory_kind.h"
-#include "platform/sdl/offscreen_video.h"
 
 // The default pack alignment of 4 reads rows without padding.
 static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");
 
-CaptureWindow::CaptureWindow(Recording& recording)
-    : recording_(recording), screen_(createGlWindow(STANDARD_KIND)) {}
+CaptureWindow::CaptureWindow(Recording& recording, std::unique_ptr<GlWindow> screen)
+    : recording_(recording), screen_(std::move(screen)) {
+    assert(screen_ != nullptr);
+}
 
 bool CaptureWindow::init(DisplayConfig& config, const AppInfo& app) {
     assert(config.windowWidth == FRAME_WIDTH && config.windowHeight == FRAME_HEIGHT);
-    useOffscreenVideo();
     readBack_.resize(FRAME_BYTES);
     frame_.resize(FRAME_BYTES);
     return screen_->init(config, app);

@@ -1,7 +1,8 @@
-// The recorder's window: the platform's own window made offscreen and
-// windowed, which reads every frame back before the swap and hands it to the
-// recording, and whose message pump adds the recording's requests (the
-// Escape at its time, the quit once the last frame is in) to the real ones.
+// A recording's window: wraps the window the recording draws in (the
+// platform's own, made offscreen, for the recorder; the page's canvas; a
+// test's context), reads every frame back before the swap and hands it to
+// the recording, and adds the recording's requests (the Escape at its time,
+// the quit once the last frame is in) to those of the wrapped window's pump.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,10 @@ class Recording;
 
 class CaptureWindow : public GlWindow {
 public:
-    explicit CaptureWindow(Recording& recording);
+    // Owns screen, which must not be null.
+    CaptureWindow(Recording& recording, std::unique_ptr<GlWindow> screen);
 
-    // Offscreen whatever the environment says; the frame buffers are
-    // allocated here, not per frame.
+    // The frame buffers are allocated here, not per frame.
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
     bool swapBuffers() override;
@@ -25,7 +26,7 @@ public:
 
 private:
     Recording& recording_;
-    std::unique_ptr<GlWindow> screen_;  // the platform's window, which draws and swaps
+    std::unique_ptr<GlWindow> screen_;  // the wrapped window, which draws and swaps
     std::vector<uint8_t> readBack_;     // bottom row first, as OpenGL reads
     std::vector<uint8_t> frame_;        // top row first
 };

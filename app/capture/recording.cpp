@@ -1,5 +1,7 @@
 #include "app/capture/recording.h"
 
+#include <memory>
+
 #include "app/capture/capture_log.h"
 #include "app/capture/capture_window.h"
 #include "app/capture/clock_player.h"
@@ -66,21 +68,22 @@ uint32_t Recording::requests() {
     return bits;
 }
 
-int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress) {
+int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress, const RecordingScreen& screen) {
     if (!sink.open())
         return REFUSED;
     Recording recording(plan, sink, progress);
     // Each recording starts the show from its first state, as a new process would.
     resetProcessState();
     ShowParts parts{
-        [&recording](int kind) -> GlWindow* {
-            return kind == STANDARD_KIND ? new CaptureWindow(recording) : nullptr;
+        [&recording, &screen](int kind) -> GlWindow* {
+            return kind == STANDARD_KIND ? new CaptureWindow(recording, std::unique_ptr<GlWindow>(screen.create()))
+                                         : nullptr;
         },
         [&recording](int kind) -> MusicPlayer* {
             return kind == STANDARD_KIND ? new ClockPlayer(recording) : nullptr;
         },
         false};
-    parts.programName = CAPTURE_TOOL_NAME;
+    parts.programName = screen.programName;
     const int shown = runShow(parts);
     if (quitSignalReceived()) {
         if (progress != nullptr)

@@ -16,6 +16,7 @@
 #include "audio/volume.h"
 
 class FrameSink;
+class GlWindow;
 class ProgressBar;
 
 struct RecordingPlan {
@@ -60,9 +61,21 @@ private:
     bool failed_ = false;
 };
 
+// The window a recording draws in, which its CaptureWindow wraps, and the
+// tag of the messages of a run that cannot open it.
+struct RecordingScreen {
+    GlWindow* (*create)();  // a new window, never null; made once per recording
+    const char* programName;
+};
+
+// The recorder's: the platform's own window, drawing offscreen whatever the
+// environment asks for (on a desktop platform only).
+extern const RecordingScreen OFFSCREEN_SCREEN;
+
 // Runs the show once into the sink (open, frames, then finish or abandon);
 // progress may be null. Answers 0 after a complete recording, 2 when the
 // sink could not open (nothing was drawn), 1 after any other failure. Every
 // failure has been reported on stderr; a quit signal in one line, saying
 // what was removed.
-int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress);
+int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress,
+           const RecordingScreen& screen = OFFSCREEN_SCREEN);

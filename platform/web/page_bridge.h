@@ -1,6 +1,6 @@
 // What the program asks of the page it runs in (platform/web/page_bridge.js,
 // a JavaScript library linked into the program), and the page's script
-// (page/show.js) of the program.
+// (app/web/page/show.js) of the program.
 //
 // What both sides may rely on:
 //   - The page's script queues every Escape pressed while the show plays;

@@ -1,7 +1,8 @@
 // The page as the program sees it (platform/web/page_bridge.h). The page's
-// script (page/show.js) queues the Escape presses in Module.queuedEscapes,
-// those of the keys in Module.watchedKeys in Module.queuedKeys, and keeps the
-// last line written on stderr in Module.lastErrorLine.
+// script (app/web/page/show.js) queues the Escape presses in
+// Module.queuedEscapes, those of the keys in Module.watchedKeys in
+// Module.queuedKeys, and keeps the last line written on stderr in
+// Module.lastErrorLine.
 mergeInto(LibraryManager.library, {
   pageTakeEscapes: function() {
     var presses = Module['queuedEscapes'] || 0;

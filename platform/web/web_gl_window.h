@@ -13,8 +13,9 @@
 //     the ending; every later one: quit) and the quit requests, and hands the
 //     viewer's keys the page queued over as on the desktop: Space, the
 //     arrows, Page Up, Page Down, Home, comma and full stop.
-//   - swapBuffers() does nothing: the browser shows the frame once the
-//     animation frame that drew it returns.
+//   - swapBuffers() copies the frame the backend drew into the drawing
+//     buffer (presentWebGlFrame); the browser shows it once the animation
+//     frame that drew it returns.
 //   - Stages a browser has no counterpart for succeed at once; the cursor is
 //     hidden over the page while the window is open.
 #pragma once

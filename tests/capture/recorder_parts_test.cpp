@@ -15,6 +15,7 @@
 #include "app/capture/audio_cutter.h"
 #include "app/capture/capture_options.h"
 #include "app/capture/frame_clock.h"
+#include "app/capture/frame_times.h"
 #include "app/capture/progress_bar.h"
 #include "app/capture/wav_file.h"
 #include "timeline/ending.h"
@@ -206,6 +207,54 @@ TEST(CaptureOptions, RefusesWhatItCannotRecord) {
             line += std::string(arg) + " ";
         EXPECT_FALSE(parse(args, options, error)) << line;
         EXPECT_FALSE(error.empty()) << line;
+    }
+}
+
+// The recorder's refusals of its times, word for word: the page shows the
+// same lines under its own names.
+TEST(CaptureOptions, RefusesTimesTheShowDoesNotDrawInItsOwnWords) {
+    const std::string endAfterEscape = std::to_string(endingQuitMs(60000));
+    const std::vector<std::pair<std::vector<const char*>, std::string>> refused = {
+        {{"--at", "173001", "a.png"}, "--at lies after the show's end (173000 ms)"},
+        {{"--from", "173000", "a.mp4"}, "--from must lie before the show's end (173000 ms)"},
+        {{"--from", "100", "--to", "100", "a.mp4"}, "--to must lie after --from"},
+        {{"--escape-at", "173000", "a.mp4"}, "--escape-at lies after the show's end (173000 ms)"},
+        {{"--escape-at", "5000", "--to", "5000", "a.mp4"},
+         "--escape-at lies after --to: the recording would stop before the Escape"},
+        {{"--escape-at", "60000", "--from", "75802", "a.mp4"},
+         "--from lies after the show's end: after an Escape at 60000 ms it ends at " + endAfterEscape + " ms"},
+    };
+    for (const auto& [args, expected] : refused) {
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(args, options, error)) << expected;
+        EXPECT_EQ(expected, error);
+    }
+}
+
+// The page's one frame: drawn up to the show's very end, after an Escape at
+// or before its own time whose ending still lasts.
+TEST(FrameTimes, OneFrameTakesAnEscapeUpToItsOwnTime) {
+    const FrameTimeNames names = {"?at=", nullptr, "?escape="};
+    const uint32_t endMs = endingQuitMs(60000);
+    struct Case {
+        FrameTimes times;
+        std::string error;  // "" when accepted
+    };
+    const Case cases[] = {
+        {{173000, std::nullopt, std::nullopt}, ""},
+        {{173001, std::nullopt, std::nullopt}, "?at= lies after the show's end (173000 ms)"},
+        {{5000, std::nullopt, 5000}, ""},
+        {{5000, std::nullopt, 5001}, "?escape= lies after ?at=: the recording would stop before the Escape"},
+        {{1000, std::nullopt, 173000}, "?escape= lies after the show's end (173000 ms)"},
+        {{endMs, std::nullopt, 60000}, ""},
+        {{endMs + 1, std::nullopt, 60000},
+         "?at= lies after the show's end: after an Escape at 60000 ms it ends at " + std::to_string(endMs) + " ms"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(c.error.empty(), checkFrameTimes(c.times, names, error)) << c.times.fromMs;
+        EXPECT_EQ(c.error, error) << c.times.fromMs;
     }
 }
 

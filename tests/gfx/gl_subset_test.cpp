@@ -16,7 +16,7 @@ namespace {
 
 // The core's libraries, as the build made them (tests/gfx/CMakeLists.txt).
 const char* const CORE_LIBRARIES[] = {
-    SCENES_LIBRARY, GFX_LIBRARY, TIMELINE_LIBRARY, APP_LIBRARY, CAPTURE_LIBRARY,
+    SCENES_LIBRARY, GFX_LIBRARY, TIMELINE_LIBRARY, APP_LIBRARY, RECORDING_LIBRARY, CAPTURE_LIBRARY,
 };
 
 constexpr size_t LINE_BYTES = 1024;

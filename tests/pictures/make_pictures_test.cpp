@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "content/show_data.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -136,6 +138,16 @@ TEST_F(MakePictures, WritesEveryPictureAtItsSizeAsEightBitRgbAndTheIconWithAlpha
         EXPECT_EQ(".png", entry.path().extension()) << entry.path();
     }
     EXPECT_EQ(std::size(PICTURES) + 1, files);
+}
+
+// A picture added to content/data_files.txt is one the generator draws.
+TEST_F(MakePictures, WritesEveryPictureTheDataListNames) {
+    ASSERT_EQ(0, first_->exitCode) << first_->err;
+    for (const ShowDataFile& file : SHOW_DATA_FILES) {
+        if (file.kind == ShowDataKind::MUSIC)
+            continue;
+        EXPECT_TRUE(fs::is_regular_file(outputDir() / dataFileName(file.path))) << file.path;
+    }
 }
 
 TEST_F(MakePictures, SameBytesOnEveryRun) {

@@ -16,13 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/capture/clock_player.h"
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
-#include "app/process_state.h"
 #include "app/run_sequence.h"
-#include "base/factory_kind.h"
-#include "gfx/fixed_gl_state.h"
 #include "gfx/gl_subset.h"
 #include "gfx/es/webgl_backend.h"
 #include "tests/pictures/png_read_back.h"
@@ -127,46 +123,29 @@ private:
     const char* error_;
 };
 
-// The recorder's window (app/capture/capture_window.h) with the ES context
-// and the backend in place of the platform's window.
-class EsCaptureWindow : public GlWindow {
+// The shared ES context and the backend as a recording's screen: the
+// recorder's own window (app/capture/capture_window.h) wraps it.
+class EsWindow : public GlWindow {
 public:
-    explicit EsCaptureWindow(Recording& recording)
-        : recording_(recording), readBack_(FRAME_BYTES), frame_(FRAME_BYTES) {}
-
     bool init(DisplayConfig& config, const AppInfo&) override {
         if (!EsContext::shared().ok() || !startWebGlBackend()) {
             config.status = STAGE_CREATE_CONTEXT;
             return false;
         }
-        setFixedGlState(fixedGlFrame(config));
         config.status = SETUP_DONE;
         return true;
     }
-    uint32_t pumpMessages() override { return recording_.requests(); }
-    bool swapBuffers() override {
-        if (!recording_.wantsPixels()) {
-            glFinish();
-            recording_.frameDrawn(nullptr);
-            return true;
-        }
-        glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, readBack_.data());
-        for (int row = 0; row < FRAME_HEIGHT; ++row)
-            std::memcpy(&frame_[row * FRAME_ROW_BYTES], &readBack_[(FRAME_HEIGHT - 1 - row) * FRAME_ROW_BYTES],
-                        FRAME_ROW_BYTES);
-        recording_.frameDrawn(frame_.data());
-        return true;
-    }
+    uint32_t pumpMessages() override { return 0; }
+    bool swapBuffers() override { return true; }
     bool shutdown(DisplayConfig&, const AppInfo&) override {
         stopWebGlBackend();
         return true;
     }
-
-private:
-    Recording& recording_;
-    std::vector<uint8_t> readBack_;
-    std::vector<uint8_t> frame_;
 };
+
+GlWindow* createEsWindow() { return new EsWindow(); }
+
+const RecordingScreen ES_SCREEN = {createEsWindow, "webgl_frames_test"};
 
 // Keeps every frame, top row first.
 class KeptFrames : public FrameSink {
@@ -184,20 +163,9 @@ public:
     std::vector<uint32_t> times;
 };
 
-// The show run in this process through the backend, as record() runs it
-// through the platform's window.
+// The show recorded in this process through the backend.
 bool recordThroughBackend(const RecordingPlan& plan, KeptFrames& kept) {
-    Recording recording(plan, kept, nullptr);
-    resetProcessState();
-    ShowParts parts{
-        [&recording](int kind) -> GlWindow* {
-            return kind == STANDARD_KIND ? new EsCaptureWindow(recording) : nullptr;
-        },
-        [&recording](int kind) -> MusicPlayer* {
-            return kind == STANDARD_KIND ? new ClockPlayer(recording) : nullptr;
-        },
-        false};
-    return runShow(parts) == 0 && recording.recordedFrames() == plan.schedule.frameCount;
+    return record(plan, kept, nullptr, ES_SCREEN) == 0 && kept.frames.size() == plan.schedule.frameCount;
 }
 
 // The recorder's frames of the schedule, as PNG files in folder.

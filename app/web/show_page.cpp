@@ -2,7 +2,7 @@
 // runs the show's own run sequence once per start the page asks for (a click
 // or a key on its start or end card), one frame per animation frame. With
 // ?at=MS[&escape=E] it draws instead the frame the recorder draws at MS
-// (after an Escape at E), on the recorder's clock, and keeps it.
+// (after an Escape at E), through the recorder's own passes, and keeps it.
 //
 // The page's states (document.documentElement.dataset.state) after "start":
 // "playing", "ending" (after the first Escape), "ended", "frame" and
@@ -12,23 +12,22 @@
 #include <emscripten/wget.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/capture/clock_player.h"
-#include "app/capture/frame_clock.h"
+#include "app/capture/frame_sink.h"
+#include "app/capture/frame_times.h"
+#include "app/capture/recording.h"
+#include "app/long_option.h"
 #include "app/process_state.h"
 #include "app/run_sequence.h"
-#include "base/factory_kind.h"
 #include "base/program_message.h"
 #include "content/show_data.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_gl_window.h"
-#include "timeline/timeline.h"
 
 namespace {
 
@@ -39,52 +38,31 @@ constexpr mode_t DATA_FOLDER_MODE = 0755;
 // ?at=MS[&escape=E]: one frame on the recorder's clock.
 struct FrameRequest {
     bool wanted = false;
-    uint32_t atMs = 0;
-    bool escape = false;
-    uint32_t escapeAtMs = 0;
+    FrameTimes times;
 };
 
-// The clock of the one frame: the recorder's passes for a schedule of one
-// frame at atMs (whose rate therefore does not matter), with no sound.
-class StillFrame final : public PassClock {
+const FrameTimeNames QUERY_NAMES = {"?at=", nullptr, "?escape="};
+
+// The one frame's sink: the canvas keeps the frame, so no pixels are read
+// back; it notes the music time the frame shows.
+class CanvasFrame final : public FrameSink {
 public:
-    explicit StillFrame(const FrameRequest& request)
-        : escape_(request.escape),
-          escapeAtMs_(request.escapeAtMs),
-          clock_(FrameSchedule{request.atMs, FrameRate{}, 1}, request.escape, request.escapeAtMs) {}
-
-    uint32_t timeMs() const override { return clock_.timeMs(); }
-    bool openTrack(const char*) override { return true; }
-    void setMasterVolume(int) override {}
-
-    // Draws every pass up to the frame; answers whether the frame was drawn.
-    // The Escape is pressed on the first pass at or after its time, so the
-    // pump of that pass begins the ending, as in the recorder.
-    bool draw(ShowRun& run) {
-        bool escaped = false;
-        while (!clock_.done()) {
-            if (escape_ && !escaped && clock_.timeMs() >= escapeAtMs_) {
-                pageQueueEscape();
-                escaped = true;
-            }
-            drawnMs_ = clock_.timeMs();
-            const bool more = run.step();
-            clock_.advance();
-            if (!more && !clock_.done())
-                return false;
-        }
+    bool open() override { return true; }
+    bool wantsPixels() const override { return false; }
+    bool writeFrame(const CapturedFrame& frame) override {
+        timeMs = static_cast<int>(frame.timeMs);
         return true;
     }
+    bool finish() override { return true; }
+    std::string abandon() override { return ""; }
 
-    // The music time of the last pass drawn.
-    uint32_t drawnMs() const { return drawnMs_; }
-
-private:
-    bool escape_;
-    uint32_t escapeAtMs_;
-    FrameClock clock_;
-    uint32_t drawnMs_ = 0;
+    int timeMs = NO_TIME;
 };
+
+// The canvas, made to keep the frame for the page to read back.
+GlWindow* createKeptCanvas() { return new WebGlWindow(true); }
+
+const RecordingScreen CANVAS_SCREEN = {createKeptCanvas, SHOW_PROGRAM_NAME};
 
 struct Page {
     FrameRequest frame;
@@ -94,7 +72,6 @@ struct Page {
     bool failed = false;
     bool startRequested = false;
     std::unique_ptr<ShowRun> run;
-    std::unique_ptr<StillFrame> stillFrame;
     MusicPlayer* player = nullptr;  // the running show's; the run owns it
     bool ending = false;
     int lastTimeMs = NO_TIME;
@@ -109,53 +86,41 @@ void fail() {
 
 // Every file the show reads; the music only when it plays.
 std::vector<std::string> showDataFiles(bool withMusic) {
-    std::vector<std::string> files = {TITLE_PICTURE_FILE,         BACKGROUND_PICTURE_FILE,
-                                      LOGO_PICTURE_FILE,          BUMP_HEIGHT_MAP_FILE,
-                                      CREDITS_UPPER_PICTURE_FILE, CREDITS_LOWER_PICTURE_FILE};
-    for (int slide = 0; slide < TEXT_SLIDE_COUNT; ++slide)
-        files.push_back(textSlideFile(slide));
-    if (withMusic)
-        files.push_back(MUSIC_FILE);
+    std::vector<std::string> files;
+    for (const ShowDataFile& file : SHOW_DATA_FILES) {
+        if (file.kind == ShowDataKind::PICTURE || (withMusic && file.kind == ShowDataKind::MUSIC))
+            files.push_back(file.path);
+    }
     return files;
 }
 
-// A whole number of ms, digits only.
-bool parseMs(const char* text, uint32_t& ms) {
-    if (*text < '0' || *text > '9')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (*end != '\0' || errno == ERANGE || value > UINT32_MAX)
-        return false;
-    ms = static_cast<uint32_t>(value);
-    return true;
+// A query value, a music time in whole ms.
+bool readQueryMs(const char* name, const char* text, uint32_t& ms) {
+    if (parseWholeNumber(text, ms))
+        return true;
+    programMessage("%s takes a music time in whole ms, not '%s'", name, text);
+    return false;
 }
 
-// Reads ?at= and ?escape= the way the recorder reads --at and --escape-at.
+// Reads ?at= and ?escape= and checks them as the recorder checks its times.
 bool readFrameRequest(FrameRequest& request) {
     char text[QUERY_CAPACITY];
     request.wanted = pageQueryValue("at", text, sizeof text) >= 0;
     if (!request.wanted)
         return true;
-    if (!parseMs(text, request.atMs)) {
-        programMessage("?at= takes a music time in whole ms, not '%s'", text);
+    if (!readQueryMs(QUERY_NAMES.from, text, request.times.fromMs))
         return false;
+    if (pageQueryValue("escape", text, sizeof text) >= 0) {
+        uint32_t escapeAtMs = 0;
+        if (!readQueryMs(QUERY_NAMES.escapeAt, text, escapeAtMs))
+            return false;
+        request.times.escapeAtMs = escapeAtMs;
     }
-    if (request.atMs > SHOW_END_MS) {
-        programMessage("?at= lies after the show's end (%u ms)", static_cast<unsigned>(SHOW_END_MS));
-        return false;
-    }
-    request.escape = pageQueryValue("escape", text, sizeof text) >= 0;
-    if (request.escape && !parseMs(text, request.escapeAtMs)) {
-        programMessage("?escape= takes a music time in whole ms, not '%s'", text);
-        return false;
-    }
-    if (request.escape && request.escapeAtMs >= SHOW_END_MS) {
-        programMessage("?escape= lies after the show's end (%u ms)", static_cast<unsigned>(SHOW_END_MS));
-        return false;
-    }
-    return true;
+    std::string error;
+    if (checkFrameTimes(request.times, QUERY_NAMES, error))
+        return true;
+    programMessage("%s", error.c_str());
+    return false;
 }
 
 // A new run starts from the state a new process has, as each of the
@@ -205,38 +170,28 @@ void startShow() {
     emscripten_request_animation_frame_loop(onShowFrame, nullptr);
 }
 
+// The recorder's passes up to the frame, in one animation frame, drawn in
+// the canvas.
 EM_BOOL onStillFrame(double, void*) {
-    const bool drawn = page.stillFrame->draw(*page.run);
-    page.lastTimeMs = static_cast<int>(page.stillFrame->drawnMs());
-    page.run->finish();
-    page.run.reset();
-    if (drawn) {
+    RecordingPlan plan;
+    plan.schedule = FrameSchedule{page.frame.times.fromMs, FrameRate{}, 1};
+    plan.escape = page.frame.times.escapeAtMs.has_value();
+    plan.escapeAtMs = page.frame.times.escapeAtMs.value_or(0);
+    plan.withAudio = false;
+    CanvasFrame frame;
+    const int status = record(plan, frame, nullptr, CANVAS_SCREEN);
+    page.lastTimeMs = frame.timeMs;
+    if (status == 0)
         pageSetState("frame");
-    } else {
-        programMessage("the show ends before %u ms", static_cast<unsigned>(page.frame.atMs));
+    else
         fail();
-    }
     return EM_FALSE;
-}
-
-// The frame is drawn in a canvas that keeps it, for the page to read back.
-void startStillFrame() {
-    page.stillFrame = std::make_unique<StillFrame>(page.frame);
-    ShowParts parts = presentationParts();
-    parts.createWindow = [](int kind) -> GlWindow* {
-        return kind == STANDARD_KIND ? new WebGlWindow(true) : nullptr;
-    };
-    parts.createPlayer = [](int kind) -> MusicPlayer* {
-        return kind == STANDARD_KIND ? new ClockPlayer(*page.stillFrame) : nullptr;
-    };
-    if (startRun(parts))
-        emscripten_request_animation_frame_loop(onStillFrame, nullptr);
 }
 
 void onDataIn() {
     page.dataIn = true;
     if (page.frame.wanted)
-        startStillFrame();
+        emscripten_request_animation_frame_loop(onStillFrame, nullptr);
     else if (page.startRequested)
         startShow();
 }
