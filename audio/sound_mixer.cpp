@@ -146,7 +146,7 @@ void fadeIn(int16_t* out, int frames) {
 }
 
 void consumeAll(int16_t* out, int frames, uint64_t stamp) {
-    std::memset(out, 0, static_cast<size_t>(frames) * FRAME_BYTES);
+    std::memset(out, 0, static_cast<size_t>(frames) * SAMPLE_FRAME_BYTES);
     const int count = output.streamCount.load(std::memory_order_acquire);
     for (int i = 0; i < count; ++i)
         consumeStream(*output.streams[i].load(std::memory_order_acquire), out, frames, stamp);

@@ -15,7 +15,7 @@ bool decodeBlock(SoundStream& stream, uint32_t epoch, uint64_t written) {
     size_t bytes = 0;
     const int result = mpg123_read(stream.mp3.decoder(), block.samples, sizeof block.samples, &bytes);
     block.epoch = epoch;
-    block.frames = static_cast<int>(bytes / FRAME_BYTES);
+    block.frames = static_cast<int>(bytes / SAMPLE_FRAME_BYTES);
     if (block.frames > 0)
         stream.blocksWritten.store(written + 1, std::memory_order_release);
     return result == MPG123_OK || result == MPG123_NEW_FORMAT;

@@ -149,7 +149,7 @@ void scheduleAhead(SoundStream& stream, double aheadSeconds) {
             stream.clockStart += now + START_DELAY_SECONDS - when;
         size_t bytes = 0;
         const int result = mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes);
-        const int frames = static_cast<int>(bytes / FRAME_BYTES);
+        const int frames = static_cast<int>(bytes / SAMPLE_FRAME_BYTES);
         if (frames > 0) {
             webAudioSchedule(stream.id, stream.channel, decodedBlock, frames, output.rate,
                              stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate);
