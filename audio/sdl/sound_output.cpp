@@ -22,7 +22,7 @@
 //     as the watch reads only the time from it.
 //   - Nothing on the callback's path locks, allocates or logs; the watch's
 //     messages are written from the output thread.
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 #include "base/program_message.h"
 
 #include <algorithm>
