@@ -55,6 +55,7 @@ public:
 
     uint32_t timeMs() const override { return clock_.timeMs(); }
     bool openTrack(const char*) override { return true; }
+    const char* trackError() const override { return ""; }
     void setMasterVolume(int) override {}
 
     // Draws every pass up to the frame; answers whether the frame was drawn.
