@@ -60,7 +60,23 @@ struct SoundBackend {
     void (*setMasterVolume)(int volume);
 };
 
-// The platform's output, defined by its own source files.
+// The calls of the platform's own output, each the field of its name;
+// its source files, which CMake picks, define them.
+namespace platform_output {
+const char* start(int rate, int channels);
+void stop();
+const char* openStream(Mp3File& file, OutputStream*& opened);
+void closeStream(OutputStream* stream);
+void play(OutputStream& stream, int channel);
+void stopStream(OutputStream& stream);
+void move(OutputStream& stream, int64_t frame);
+int64_t heardSince(OutputStream& stream);
+void watch();
+void setChannelVolume(int channel, int volume);
+void setMasterVolume(int volume);
+}  // namespace platform_output
+
+// The platform's output as a table, the one soundInit() starts.
 const SoundBackend& platformSoundBackend();
 
 // soundInit() on a given output.
@@ -68,7 +84,7 @@ bool startSoundOn(int mixRate, int maxChannels, unsigned flags, const SoundBacke
 
 // The open streams, in the order they were opened; for any thread of the
 // output. Acquire loads: a stream counted here is seen as it was registered.
-int openStreamCount();
-OutputStream& openStream(int index);
+int registeredCount();
+OutputStream& registeredStream(int index);
 
 }  // namespace sound_internal

@@ -51,6 +51,24 @@ Front front;
 
 const SoundBackend& backend() { return *front.backend; }
 
+constexpr SoundBackend platformTable() {
+    SoundBackend table{};
+    table.start = platform_output::start;
+    table.stop = platform_output::stop;
+    table.openStream = platform_output::openStream;
+    table.closeStream = platform_output::closeStream;
+    table.play = platform_output::play;
+    table.stopStream = platform_output::stopStream;
+    table.move = platform_output::move;
+    table.heardSince = platform_output::heardSince;
+    table.watch = platform_output::watch;
+    table.setChannelVolume = platform_output::setChannelVolume;
+    table.setMasterVolume = platform_output::setMasterVolume;
+    return table;
+}
+
+constexpr SoundBackend PLATFORM_BACKEND = platformTable();
+
 SoundStream* liveStream(SoundStream* stream) {
     const int count = front.streamCount.load(std::memory_order_relaxed);
     for (int i = 0; stream != nullptr && i < count; ++i) {
@@ -112,9 +130,11 @@ bool startSoundOn(int mixRate, int maxChannels, unsigned flags, const SoundBacke
     return true;
 }
 
-int openStreamCount() { return front.streamCount.load(std::memory_order_acquire); }
+const SoundBackend& platformSoundBackend() { return PLATFORM_BACKEND; }
 
-OutputStream& openStream(int index) { return *front.streams[index].load(std::memory_order_acquire)->output; }
+int registeredCount() { return front.streamCount.load(std::memory_order_acquire); }
+
+OutputStream& registeredStream(int index) { return *front.streams[index].load(std::memory_order_acquire)->output; }
 
 }  // namespace sound_internal
 

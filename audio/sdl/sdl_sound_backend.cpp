@@ -36,6 +36,10 @@ struct StartWith {
 constexpr StartWith SDL_START{&SDL_OUTPUT_DEVICE, true};
 StartWith nextStart = SDL_START;
 
+}  // namespace
+
+namespace platform_output {
+
 const char* start(int rate, int channels) {
     output.calls = nextStart.device;
     output.rate = rate;
@@ -54,17 +58,19 @@ const char* start(int rate, int channels) {
 
 void stop() { stopOutput(); }
 
+void closeStream(OutputStream* stream) { sound_internal::closeStream(stream); }
+
 const char* openStream(Mp3File& file, OutputStream*& opened) {
     OutputStream* stream = new OutputStream(file);
     stream->ring.resize(RING_BLOCKS);
     if (!decodeFirstBlock(*stream)) {
-        closeStream(stream);
+        sound_internal::closeStream(stream);
         return NO_MP3_DATA;
     }
     try {
         stream->decoderThread = std::thread(runDecoder, std::ref(*stream));
     } catch (const std::system_error&) {
-        closeStream(stream);
+        sound_internal::closeStream(stream);
         return "cannot start the decoder thread";
     }
     opened = stream;
@@ -124,31 +130,11 @@ void setChannelVolume(int channel, int volume) {
 
 void setMasterVolume(int volume) { output.masterVolume.store(volume, std::memory_order_relaxed); }
 
-constexpr SoundBackend sdlBackend() {
-    SoundBackend backend{};
-    backend.start = start;
-    backend.stop = stop;
-    backend.openStream = openStream;
-    backend.closeStream = closeStream;
-    backend.play = play;
-    backend.stopStream = stopStream;
-    backend.move = move;
-    backend.heardSince = heardSince;
-    backend.watch = watch;
-    backend.setChannelVolume = setChannelVolume;
-    backend.setMasterVolume = setMasterVolume;
-    return backend;
-}
-
-constexpr SoundBackend SDL_BACKEND = sdlBackend();
-
-}  // namespace
-
-const SoundBackend& platformSoundBackend() { return SDL_BACKEND; }
+}  // namespace platform_output
 
 bool startSound(int mixRate, int maxChannels, unsigned flags, const OutputDevice& device, bool ownThread) {
     nextStart = StartWith{&device, ownThread};
-    const bool started = startSoundOn(mixRate, maxChannels, flags, SDL_BACKEND);
+    const bool started = startSoundOn(mixRate, maxChannels, flags, platformSoundBackend());
     nextStart = SDL_START;
     return started;
 }

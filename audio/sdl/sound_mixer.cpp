@@ -147,9 +147,9 @@ void fadeIn(int16_t* out, int frames) {
 
 void consumeAll(int16_t* out, int frames, uint64_t stamp) {
     std::memset(out, 0, static_cast<size_t>(frames) * SAMPLE_FRAME_BYTES);
-    const int count = openStreamCount();
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i)
-        consumeStream(openStream(i), out, frames, stamp);
+        consumeStream(registeredStream(i), out, frames, stamp);
 }
 
 }  // namespace sound_internal

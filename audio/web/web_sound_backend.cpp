@@ -108,13 +108,6 @@ double startingClock() {
     return output.audible ? webAudioNowSeconds() + START_DELAY_SECONDS : emscripten_get_now() / MS_PER_SECOND;
 }
 
-int64_t heardSince(OutputStream& stream) {
-    const double since = clockSeconds() - stream.clockStart;
-    const int64_t heard = since > 0 ? static_cast<int64_t>(std::floor(since * output.rate)) : 0;
-    stream.reported = std::max(stream.reported, stream.heardBefore + heard);
-    return stream.reported;
-}
-
 // Decodes and schedules the stream up to aheadSeconds past the context's
 // clock. A block that would start late (the timer was held up) moves the
 // stream's start instead, so the position waits for the sound, as an
@@ -152,18 +145,18 @@ void startClock(OutputStream& stream, int64_t heardBefore) {
 // The context does not run: every playing stream goes on from the position
 // heard so far, on the page's clock.
 void goSilent() {
-    const int count = openStreamCount();
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i) {
-        OutputStream& stream = openStream(i);
+        OutputStream& stream = registeredStream(i);
         if (!stream.playing)
             continue;
-        heardSince(stream);
+        platform_output::heardSince(stream);
         webAudioStopStream(stream.id);
     }
     webAudioClose();
     output.audible = false;
     for (int i = 0; i < count; ++i) {
-        OutputStream& stream = openStream(i);
+        OutputStream& stream = registeredStream(i);
         if (stream.playing)
             startClock(stream, stream.reported);
     }
@@ -171,9 +164,9 @@ void goSilent() {
 }
 
 bool anyPlaying() {
-    const int count = openStreamCount();
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i) {
-        if (openStream(i).playing)
+        if (registeredStream(i).playing)
             return true;
     }
     return false;
@@ -195,9 +188,28 @@ void watchOutput() {
 
 void onTimer(void*) {
     watchOutput();
-    const int count = openStreamCount();
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i)
-        scheduleAhead(openStream(i), DECODE_AHEAD_SECONDS);
+        scheduleAhead(registeredStream(i), DECODE_AHEAD_SECONDS);
+}
+
+// Decodes a first block of the opened file, which proves it holds samples,
+// not only a header, then goes back to its start.
+bool decodeFirstBlock(OutputStream& stream) {
+    size_t bytes = 0;
+    return mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR &&
+           bytes > 0 && mpg123_seek(stream.mp3.decoder(), 0, SEEK_SET) == 0;
+}
+
+}  // namespace
+
+namespace platform_output {
+
+int64_t heardSince(OutputStream& stream) {
+    const double since = clockSeconds() - stream.clockStart;
+    const int64_t heard = since > 0 ? static_cast<int64_t>(std::floor(since * output.rate)) : 0;
+    stream.reported = std::max(stream.reported, stream.heardBefore + heard);
+    return stream.reported;
 }
 
 const char* start(int rate, int) {
@@ -211,20 +223,12 @@ const char* start(int rate, int) {
 
 void stop() {
     emscripten_clear_interval(output.timer);
-    const int count = openStreamCount();
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i)
-        webAudioStopStream(openStream(i).id);
+        webAudioStopStream(registeredStream(i).id);
     if (output.audible)
         webAudioClose();
     output = Output{};
-}
-
-// Decodes a first block of the opened file, which proves it holds samples,
-// not only a header, then goes back to its start.
-bool decodeFirstBlock(OutputStream& stream) {
-    size_t bytes = 0;
-    return mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR &&
-           bytes > 0 && mpg123_seek(stream.mp3.decoder(), 0, SEEK_SET) == 0;
 }
 
 const char* openStream(Mp3File& file, OutputStream*& opened) {
@@ -269,26 +273,8 @@ void setMasterVolume(int volume) {
         webAudioSetMasterGain(gainOf(volume));
 }
 
-constexpr SoundBackend webBackend() {
-    SoundBackend backend{};
-    backend.start = start;
-    backend.stop = stop;
-    backend.openStream = openStream;
-    backend.closeStream = closeStream;
-    backend.play = play;
-    backend.stopStream = stopStream;
-    backend.move = move;
-    backend.heardSince = heardSince;
-    backend.watch = watchOutput;
-    backend.setChannelVolume = setChannelVolume;
-    backend.setMasterVolume = setMasterVolume;
-    return backend;
-}
+void watch() { watchOutput(); }
 
-constexpr SoundBackend WEB_BACKEND = webBackend();
-
-}  // namespace
-
-const SoundBackend& platformSoundBackend() { return WEB_BACKEND; }
+}  // namespace platform_output
 
 }  // namespace sound_internal

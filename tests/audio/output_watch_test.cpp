@@ -206,7 +206,7 @@ private:
         ASSERT_TRUE(waitUntil(
             [] {
                 // The output's part of the one stream open.
-                const OutputStream& stream = openStream(0);
+                const OutputStream& stream = registeredStream(0);
                 const uint64_t ahead = stream.blocksWritten.load() - stream.blocksRead.load();
                 return ahead >= RING_BLOCKS - SEEK_ROOM_BLOCKS ||
                        stream.endedEpoch.load() == static_cast<int64_t>(stream.epoch.load());

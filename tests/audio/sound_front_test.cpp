@@ -101,7 +101,7 @@ protected:
     }
     static SoundStream* open() { return soundStreamOpen(sweepTrack().c_str(), 0, 0); }
     // What the output of the stream opened index-th says was heard.
-    static void hear(int index, int64_t frames) { scriptedOf(openStream(index)).heard = frames; }
+    static void hear(int index, int64_t frames) { scriptedOf(registeredStream(index)).heard = frames; }
     // The calls the output got since the last look.
     static std::vector<std::string> calls() {
         std::vector<std::string> made;
@@ -228,13 +228,13 @@ TEST_F(SoundFront, WhatTheOutputRefusesIsTheLastErrorAndLeavesNothingOpen) {
     scripted.openRefusal = NO_MP3_DATA;
     EXPECT_EQ(open(), nullptr);
     EXPECT_STREQ(soundLastError(), NO_MP3_DATA);
-    EXPECT_EQ(openStreamCount(), 0);
+    EXPECT_EQ(registeredCount(), 0);
     // The file is checked before the output sees it.
     scripted.openRefusal = nullptr;
     EXPECT_EQ(soundStreamOpen(textFile().c_str(), 0, 0), nullptr);
     EXPECT_STREQ(soundLastError(), NO_MP3_DATA);
     EXPECT_NE(open(), nullptr);
-    EXPECT_EQ(openStreamCount(), 1);
+    EXPECT_EQ(registeredCount(), 1);
 }
 
 }  // namespace
