@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "audio/music_player.h"
-#include "audio/sound_system.h"
 #include "base/factory_kind.h"
 #include "base/program_message.h"
 #include "gfx/fixed_gl_state.h"
@@ -91,7 +90,7 @@ bool ShowRun::start() {
     const bool opened = player_->open(MUSIC_FILE);
     if (!opened) {
         std::fprintf(stderr, "%s: cannot play %s: %s\n", parts_.programName, fullPath(MUSIC_FILE).c_str(),
-                     soundLastError());
+                     player_->lastError());
         status_ = EXIT_FAILED;
     }
     if (!opened || !extensions_) {

@@ -21,7 +21,8 @@
 namespace sound_internal {
 
 constexpr int OUTPUT_CHANNELS = 2;
-constexpr int FRAME_BYTES = OUTPUT_CHANNELS * static_cast<int>(sizeof(int16_t));
+// The bytes of one sample frame: a 16-bit sample for each channel.
+constexpr int SAMPLE_FRAME_BYTES = OUTPUT_CHANNELS * static_cast<int>(sizeof(int16_t));
 
 // Why a stream could not be opened, as soundLastError() says it; a layer
 // whose own first decode finds no samples says NO_MP3_DATA too.

@@ -17,6 +17,8 @@ public:
     virtual ~MusicPlayer() = default;
 
     virtual bool open(const char* path) = 0;
+    // Why the last open() failed, in a few words for the user.
+    virtual const char* lastError() const = 0;
     // Kept for the interface; nothing in the program calls them.
     virtual bool unsupportedA(int32_t a, int32_t b, int32_t c) = 0;  // answers false
     virtual bool unsupportedB(int32_t a) = 0;                        // answers false

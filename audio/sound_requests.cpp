@@ -6,8 +6,6 @@ namespace sound_internal {
 
 namespace {
 
-constexpr int CHANNEL_LIMIT = 1024;
-
 const char* lastError = "";
 
 }  // namespace

@@ -8,6 +8,8 @@
 namespace sound_internal {
 
 constexpr int STREAM_CAPACITY = 8;
+// The most channels soundInit() takes.
+constexpr int CHANNEL_LIMIT = 1024;
 // A move or a stop fades what was playing out, and a move or a play fades the
 // music found there in, over this many frames (about 6 ms at 44100 Hz), so
 // that neither clicks.

@@ -1,85 +1,94 @@
-// The registry of open streams and the public calls: each call checks its
-// stream against the registry, then works on the output the other files run.
+// The front half of the sound layer, the same on every platform: the
+// registry of open streams, the channels and volumes, and the rules of play,
+// stop and move. Each call checks its stream against the registry, keeps the
+// bookkeeping, and hands the output (audio/sound_backend.h) only what it
+// must do with the samples.
 #include "audio/sound_system.h"
 
-#include "audio/sound_system_internal.h"
-
 #include <algorithm>
-#include <system_error>
+#include <atomic>
+#include <type_traits>
+
+#include "audio/sound_backend.h"
+#include "audio/sound_requests.h"
+#include "audio/volume.h"
 
 using namespace sound_internal;
 
-namespace sound_internal {
-
-Output output;
-std::atomic<int> masterVolume{FULL_VOLUME};
-
-// A run whose open failed never calls soundClose(); its threads must still
-// be stopped before the process goes, or the exit aborts.
-Output::~Output() { soundClose(); }
-
-}  // namespace sound_internal
+struct SoundStream {
+    Mp3File mp3;
+    // Set before the stream is registered, then left alone: the output's
+    // threads reach it through the registry.
+    OutputStream* output = nullptr;
+    // Main thread only, in frames.
+    int channel = 0;
+    bool playing = false;
+    int64_t baseFrames = 0;    // where the stream last moved to
+    int64_t frozenFrames = 0;  // the position while stopped
+    int64_t lastReported = 0;  // never backwards while playing
+    bool resumeNeedsSeek = false;  // the output went on past the frozen position
+};
 
 namespace {
 
-// SDL reports no latency: the device is taken to hold this many periods
-// beyond the one a callback hands over.
-constexpr int QUEUED_PERIODS = 2;
-
-struct Snapshot {
-    uint32_t epoch;
-    int64_t before;
-    int64_t after;
-    uint64_t stamp;
+struct Front {
+    const SoundBackend* backend = nullptr;
+    bool started = false;
+    int rate = 0;
+    int channelCount = 0;
+    int channelVolumes[CHANNEL_LIMIT] = {};
+    // Kept for the whole process, set before soundInit() or not.
+    int masterVolume = FULL_VOLUME;
+    // release on the main thread's stores, acquire on the output's loads.
+    std::atomic<SoundStream*> streams[STREAM_CAPACITY] = {};
+    std::atomic<int> streamCount{0};
 };
 
+// An output that stops itself at the process's exit closes the layer from
+// its own destructor; with nothing to destroy, this one is still whole then.
+static_assert(std::is_trivially_destructible<Front>::value, "the front half outlives every output");
+Front front;
+
+const SoundBackend& backend() { return *front.backend; }
+
+constexpr SoundBackend platformTable() {
+    SoundBackend table{};
+    table.start = platform_output::start;
+    table.stop = platform_output::stop;
+    table.openStream = platform_output::openStream;
+    table.closeStream = platform_output::closeStream;
+    table.play = platform_output::play;
+    table.stopStream = platform_output::stopStream;
+    table.move = platform_output::move;
+    table.heardSince = platform_output::heardSince;
+    table.watch = platform_output::watch;
+    table.setChannelVolume = platform_output::setChannelVolume;
+    table.setMasterVolume = platform_output::setMasterVolume;
+    return table;
+}
+
+constexpr SoundBackend PLATFORM_BACKEND = platformTable();
+
 SoundStream* liveStream(SoundStream* stream) {
-    const int count = output.streamCount.load(std::memory_order_relaxed);
+    const int count = front.streamCount.load(std::memory_order_relaxed);
     for (int i = 0; stream != nullptr && i < count; ++i) {
-        if (output.streams[i].load(std::memory_order_relaxed) == stream)
+        if (front.streams[i].load(std::memory_order_relaxed) == stream)
             return stream;
     }
     return nullptr;
 }
 
+bool channelExists(int channel) { return front.started && channel >= 0 && channel < front.channelCount; }
+
 int64_t heardFrames(SoundStream& stream) {
-    if (!stream.playing.load(std::memory_order_relaxed))
+    if (!stream.playing)
         return stream.frozenFrames;
-    // The reader of publishSnapshot()'s sequence lock. seq_cst loads: the
-    // second read of the count must not be done ahead of the fields, which
-    // acquire alone would allow; an odd or moved count means a hand-over was
-    // being written, so read again.
-    Snapshot snapshot{};
-    for (;;) {
-        const uint32_t sequence = stream.snapshotSequence.load();
-        snapshot = Snapshot{stream.snapshotEpoch.load(), stream.snapshotBefore.load(), stream.snapshotAfter.load(),
-                            stream.snapshotStamp.load()};
-        if ((sequence & 1) == 0 && stream.snapshotSequence.load() == sequence)
-            break;
-        std::this_thread::yield();
-    }
-    const uint64_t current = clockNow();
-    // A read this late means the process was stopped, and the output goes on
-    // from where it stood (sound_output.cpp): until the next hand-over, time
-    // counts only as far as the last one reached, not across the stop.
-    if (current > stream.lastRead && current - stream.lastRead > msToTicks(STALL_LIMIT_MS))
-        stream.heldStamp = snapshot.stamp;
-    stream.lastRead = current;
-    int64_t heard = 0;
-    if (snapshot.stamp != 0 && snapshot.epoch == stream.epoch.load(std::memory_order_relaxed)) {
-        const int64_t handedOn = snapshot.after - snapshot.before;
-        const int64_t reach =
-            snapshot.stamp == stream.heldStamp ? handedOn : handedOn + msToFrames(INTERPOLATION_REACH_MS);
-        const uint64_t since = current > snapshot.stamp ? std::min(current - snapshot.stamp, framesToTicks(reach)) : 0;
-        heard = std::max<int64_t>(0, snapshot.before - QUEUED_PERIODS * output.periodFrames + ticksToFrames(since));
-    }
-    stream.lastReported = std::max(stream.lastReported, stream.baseFrames + heard);
+    stream.lastReported = std::max(stream.lastReported, stream.baseFrames + backend().heardSince(*stream.output));
     return stream.lastReported;
 }
 
 void moveTo(SoundStream& stream, int64_t frames) {
-    stream.seekTarget.store(frames, std::memory_order_relaxed);
-    stream.epoch.fetch_add(1, std::memory_order_release);
+    backend().move(*stream.output, frames);
     stream.baseFrames = frames;
     stream.frozenFrames = frames;
     stream.lastReported = frames;
@@ -87,11 +96,12 @@ void moveTo(SoundStream& stream, int64_t frames) {
 }
 
 void stopStream(SoundStream& stream) {
-    if (!stream.playing.load(std::memory_order_relaxed))
+    if (!stream.playing)
         return;
     stream.frozenFrames = heardFrames(stream);
-    stream.playing.store(false, std::memory_order_release);
-    // What was decoded and handed on beyond the frozen position is gone.
+    stream.playing = false;
+    backend().stopStream(*stream.output);
+    // What the output went on with beyond the frozen position is gone.
     stream.resumeNeedsSeek = true;
 }
 
@@ -99,81 +109,74 @@ void stopStream(SoundStream& stream) {
 
 namespace sound_internal {
 
-bool startSound(int mixRate, int maxChannels, unsigned flags, const OutputDevice& device, bool ownThread) {
-    if (output.started)
+bool startSoundOn(int mixRate, int maxChannels, unsigned flags, const SoundBackend& output) {
+    if (front.started)
         return true;
     if (const char* refusal = outputSettingsRefusal(mixRate, maxChannels, flags)) {
         setLastError(refusal);
         return false;
     }
     mpg123_init();
-    output.calls = &device;
-    output.rate = mixRate;
-    output.periodFrames = REQUESTED_PERIOD_FRAMES;
-    output.counterFrequency = device.frequency();
-    output.channelCount = maxChannels;
-    output.channelVolumes = std::make_unique<std::atomic<int>[]>(static_cast<size_t>(maxChannels));
-    for (int channel = 0; channel < maxChannels; ++channel)
-        output.channelVolumes[channel].store(FULL_VOLUME);
-    output.detached.store(true);
-    if (!startOutput(ownThread)) {
-        output.channelVolumes.reset();
-        setLastError("cannot start the output thread");
+    if (const char* failure = output.start(mixRate, maxChannels)) {
+        setLastError(failure);
         return false;
     }
-    output.started = true;
+    front.backend = &output;
+    front.rate = mixRate;
+    front.channelCount = maxChannels;
+    std::fill_n(front.channelVolumes, maxChannels, FULL_VOLUME);
+    output.setMasterVolume(front.masterVolume);
+    front.started = true;
     return true;
 }
+
+const SoundBackend& platformSoundBackend() { return PLATFORM_BACKEND; }
+
+int registeredCount() { return front.streamCount.load(std::memory_order_acquire); }
+
+OutputStream& registeredStream(int index) { return *front.streams[index].load(std::memory_order_acquire)->output; }
 
 }  // namespace sound_internal
 
 bool soundInit(int mixRate, int maxChannels, unsigned flags) {
-    return startSound(mixRate, maxChannels, flags, SDL_OUTPUT_DEVICE, true);
+    return startSoundOn(mixRate, maxChannels, flags, platformSoundBackend());
 }
 
 SoundStream* soundStreamOpen(const char* path, unsigned mode, int offset) {
-    const int slot = output.streamCount.load(std::memory_order_relaxed);
-    if (const char* refusal = streamRequestRefusal(output.started, path, mode, offset, slot))
+    const int slot = front.streamCount.load(std::memory_order_relaxed);
+    if (const char* refusal = streamRequestRefusal(front.started, path, mode, offset, slot))
         return failOpen(refusal);
 
     SoundStream* stream = new SoundStream();
-    stream->ring.resize(RING_BLOCKS);
-    const char* failure = stream->mp3.open(path, output.rate);
-    if (failure == nullptr && !decodeFirstBlock(*stream))
-        failure = NO_MP3_DATA;
+    const char* failure = stream->mp3.open(path, front.rate);
+    if (failure == nullptr)
+        failure = backend().openStream(stream->mp3, stream->output);
     if (failure != nullptr) {
-        closeStream(stream);
+        delete stream;
         return failOpen(failure);
     }
-    try {
-        stream->decoderThread = std::thread(runDecoder, std::ref(*stream));
-    } catch (const std::system_error&) {
-        closeStream(stream);
-        return failOpen("cannot start the decoder thread");
-    }
-    // release: the consumer that acquires the count sees the slot and the stream in it.
-    output.streams[slot].store(stream, std::memory_order_release);
-    output.streamCount.store(slot + 1, std::memory_order_release);
+    // release: the output that acquires the count sees the slot and the stream in it.
+    front.streams[slot].store(stream, std::memory_order_release);
+    front.streamCount.store(slot + 1, std::memory_order_release);
     return stream;
 }
 
 int soundStreamPlay(int channel, SoundStream* stream) {
     SoundStream* played = liveStream(stream);
-    if (played == nullptr || channel < 0 || channel >= output.channelCount)
+    if (played == nullptr || !channelExists(channel))
         return -1;
-    const int count = output.streamCount.load(std::memory_order_relaxed);
+    const int count = front.streamCount.load(std::memory_order_relaxed);
     for (int i = 0; i < count; ++i) {
-        SoundStream& other = *output.streams[i].load(std::memory_order_relaxed);
-        if (&other == played || other.channel.load(std::memory_order_relaxed) == channel)
+        SoundStream& other = *front.streams[i].load(std::memory_order_relaxed);
+        if (&other == played || other.channel == channel)
             stopStream(other);
     }
     if (played->resumeNeedsSeek)
         moveTo(*played, played->frozenFrames);
     played->lastReported = played->baseFrames;
-    played->lastRead = clockNow();
-    played->channel.store(channel, std::memory_order_relaxed);
-    // release: the consumer that acquires playing sees the epoch and channel set before.
-    played->playing.store(true, std::memory_order_release);
+    played->channel = channel;
+    played->playing = true;
+    backend().play(*played->output, channel);
     return channel;
 }
 
@@ -189,7 +192,8 @@ uint32_t soundStreamTimeMs(SoundStream* stream) {
     SoundStream* timed = liveStream(stream);
     if (timed == nullptr)
         return 0;
-    const int64_t ms = heardFrames(*timed) * MS_PER_SECOND / output.rate;
+    backend().watch();
+    const int64_t ms = heardFrames(*timed) * MS_PER_SECOND / front.rate;
     return static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
 
@@ -197,37 +201,41 @@ bool soundStreamSetPosition(SoundStream* stream, uint32_t ms) {
     SoundStream* moved = liveStream(stream);
     if (moved == nullptr)
         return false;
-    moveTo(*moved, msToFrames(ms));
+    moveTo(*moved, msToFrames(ms, front.rate));
     return true;
 }
 
 bool soundSetChannelVolume(int channel, int volume) {
-    if (!output.started || channel < 0 || channel >= output.channelCount)
+    if (!channelExists(channel))
         return false;
-    output.channelVolumes[channel].store(volume, std::memory_order_relaxed);
+    front.channelVolumes[channel] = volume;
+    backend().setChannelVolume(channel, volume);
     return true;
 }
 
-int soundChannelVolume(int channel) {
-    if (!output.started || channel < 0 || channel >= output.channelCount)
-        return -1;
-    return output.channelVolumes[channel].load(std::memory_order_relaxed);
+int soundChannelVolume(int channel) { return channelExists(channel) ? front.channelVolumes[channel] : -1; }
+
+void soundSetMasterVolume(int volume) {
+    front.masterVolume = volume;
+    if (front.started)
+        backend().setMasterVolume(volume);
 }
 
-void soundSetMasterVolume(int volume) { masterVolume.store(volume, std::memory_order_relaxed); }
-
-int soundMasterVolume() { return masterVolume.load(std::memory_order_relaxed); }
+int soundMasterVolume() { return front.masterVolume; }
 
 void soundClose() {
-    if (!output.started)
+    if (!front.started)
         return;
-    stopOutput();
-    // With the output thread and the device's joined, nothing consumes the streams.
-    const int count = output.streamCount.load(std::memory_order_relaxed);
-    output.streamCount.store(0, std::memory_order_relaxed);
-    for (int i = 0; i < count; ++i)
-        closeStream(output.streams[i].exchange(nullptr, std::memory_order_relaxed));
-    output.channelVolumes.reset();
-    output.channelCount = 0;
-    output.started = false;
+    backend().stop();
+    // With the output stopped, nothing else reaches the streams.
+    const int count = front.streamCount.load(std::memory_order_relaxed);
+    front.streamCount.store(0, std::memory_order_relaxed);
+    for (int i = 0; i < count; ++i) {
+        SoundStream* stream = front.streams[i].exchange(nullptr, std::memory_order_relaxed);
+        backend().closeStream(stream->output);
+        // The file goes after the output's part, which may read it to the last.
+        delete stream;
+    }
+    front.channelCount = 0;
+    front.started = false;
 }

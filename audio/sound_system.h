@@ -1,5 +1,7 @@
 // The sound layer: streamed MP3 playback with libmpg123 over the platform's
-// audio output: SDL2 on Linux, Web Audio in a web page (audio/web/).
+// audio output: SDL2 on Linux (audio/sdl/), Web Audio in a web page
+// (audio/web/). One front half keeps every rule below that is not about the
+// output itself, for both (audio/sound_backend.h).
 //
 // What the rest of the program may rely on:
 //   - soundInit() starts the output; when no audio device can be opened it

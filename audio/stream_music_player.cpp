@@ -41,6 +41,9 @@ bool StreamMusicPlayer::open(const char* filePath) {
     return stream != nullptr;
 }
 
+// The sound layer's reason: the open is soundStreamOpen()'s.
+const char* StreamMusicPlayer::lastError() const { return soundLastError(); }
+
 bool StreamMusicPlayer::init() { return soundInit(MIX_RATE, SOFTWARE_CHANNELS, NO_FLAGS); }
 
 void StreamMusicPlayer::close() { soundClose(); }

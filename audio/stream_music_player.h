@@ -12,6 +12,7 @@ struct SoundStream;
 class StreamMusicPlayer : public MusicPlayer {
 public:
     bool open(const char* path) override;
+    const char* lastError() const override;
     bool unsupportedA(int32_t a, int32_t b, int32_t c) override;
     bool unsupportedB(int32_t a) override;
     bool init() override;

@@ -56,6 +56,8 @@ bool decodeTrack(const char* path, DecodedTrack& track, std::string& error) {
     mpg123_handle* handle = mpg123_new(nullptr, &result);
     if (handle == nullptr)
         return fail(path, mpg123_plain_strerror(result), track, error);
+    // libmpg123's own notes stay off stderr: the error is the one line said.
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     allowStereo16(handle);
 
     bool ok = false;

@@ -5,8 +5,8 @@
 //   - decodeTrack() gives 16-bit interleaved stereo at the file's own rate
 //     (a mono file is duplicated onto both channels), gapless: the samples
 //     exclude the encoder's delay and padding, as the player's positions do.
-//   - On failure it answers false and one line saying why; the track is
-//     then left empty.
+//   - On failure it answers false and one line saying why, and writes
+//     nothing on stderr itself; the track is then left empty.
 #pragma once
 
 #include <cstdint>

@@ -40,6 +40,7 @@ class SteppedPlayer : public MusicPlayer {
 public:
     bool init() override { return true; }
     bool open(const char*) override { return true; }
+    const char* lastError() const override { return ""; }
     void play() override {}
     void stop() override {}
     void setPosition(uint32_t) override {}

@@ -2,6 +2,8 @@
 
 bool ClockPlayer::open(const char* file) { return clock_.openTrack(file); }
 
+const char* ClockPlayer::lastError() const { return clock_.trackError(); }
+
 // No sound output: whoever drives the clock deals with the sound itself.
 bool ClockPlayer::init() { return true; }
 

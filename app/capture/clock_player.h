@@ -14,6 +14,8 @@ public:
     virtual uint32_t timeMs() const = 0;
     // The player's open: takes the track when the passes need its sound.
     virtual bool openTrack(const char* path) = 0;
+    // Why openTrack() last failed.
+    virtual const char* trackError() const = 0;
     // The player's master volume: the show's fade sets it frame by frame.
     virtual void setMasterVolume(int volume) = 0;
 
@@ -26,6 +28,7 @@ public:
     explicit ClockPlayer(PassClock& clock) : clock_(clock) {}
 
     bool open(const char* file) override;
+    const char* lastError() const override;
     bool unsupportedA(int32_t a, int32_t b, int32_t c) override;
     bool unsupportedB(int32_t a) override;
     bool init() override;

@@ -27,13 +27,14 @@ Recording::Recording(const RecordingPlan& plan, FrameSink& sink, ProgressBar* pr
 bool Recording::openTrack(const char* path) {
     if (!plan_.withAudio)
         return true;
-    std::string error;
-    if (!decodeTrack(path, track_, error)) {
-        captureMessage("%s", error.c_str());
+    // The run sequence says why, in its one line about the track.
+    if (!decodeTrack(path, track_, trackError_))
         return false;
-    }
     cutter_.reset(new AudioCutter(track_, plan_.schedule));
-    return sink_.beginAudio(track_.sampleRate);
+    if (sink_.beginAudio(track_.sampleRate))
+        return true;
+    trackError_ = "the recording takes no sound";
+    return false;
 }
 
 bool Recording::wantsPixels() const { return !clock_.inLeadIn() && sink_.wantsPixels(); }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/capture/audio_cutter.h"
 #include "app/capture/clock_player.h"
@@ -34,6 +35,7 @@ public:
     uint32_t timeMs() const override { return clock_.timeMs(); }
     // The player's open: decodes the track when the plan records sound.
     bool openTrack(const char* path) override;
+    const char* trackError() const override { return trackError_.c_str(); }
     // Whether the window should read the coming frame back.
     bool wantsPixels() const;
     // The window's swap: the frame just drawn (top row first; null when no
@@ -59,6 +61,7 @@ private:
     int masterVolume_ = FULL_VOLUME;
     bool endingSent_ = false;
     bool failed_ = false;
+    std::string trackError_;
 };
 
 // The window a recording draws in, which its CaptureWindow wraps, and the

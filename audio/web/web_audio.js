@@ -1,4 +1,4 @@
-// The Web Audio half of the web sound layer (audio/web/web_sound_system.cpp):
+// The Web Audio half of the web sound output (audio/web/web_sound_backend.cpp):
 // one AudioContext; a gain per channel, created when first used, into the
 // master gain; and per stream, since it last started, a gain of its own that
 // fades it in and out, and the buffers scheduled on it, kept until they end

@@ -26,7 +26,7 @@ const std::map<std::string, const char*> WRITABLE_GLOBALS = {
     {"sharedPixelFormatFilled", "reset"},
     {"sceneTimeline", "reset"},
     {"particles", "reset"},
-    {"sound_internal::masterVolume", "reset"},
+    {"(anonymous namespace)::front", "reset: its master volume; each run's soundInit() and soundShutdown() the rest"},
     {"(anonymous namespace)::quitPosted", "reset"},
     {"(anonymous namespace)::quitSignalled", "kept: a quit signal ends every later run too"},
     {"(anonymous namespace)::wakePipe", "kept: the quit request's pipe, made once for the process"},
@@ -41,6 +41,7 @@ const std::map<std::string, const char*> WRITABLE_GLOBALS = {
     {"sound_internal::(anonymous namespace)::audioSubsystem", "kept: SDL's audio, started and quit by each run"},
     {"sound_internal::(anonymous namespace)::setCallbacks", "kept: libmpg123's reader, set once per process"},
     {"sound_internal::(anonymous namespace)::lastError", "kept: each failing call sets it"},
+    {"sound_internal::(anonymous namespace)::nextStart", "kept: the device of the next start, SDL's after each"},
     {"sound_internal::quietAlsaMessages()::alsa", "kept: ALSA's message handler, set once per process"},
 };
 

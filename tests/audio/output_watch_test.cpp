@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 #include "audio/stream_music_player.h"
 #include "audio/track_decoder.h"
 #include "base/program_message.h"
@@ -204,10 +204,12 @@ private:
     // faster, so whatever consumes waits for it first.
     void waitForTheDecoder() {
         ASSERT_TRUE(waitUntil(
-            [&] {
-                const uint64_t ahead = stream_->blocksWritten.load() - stream_->blocksRead.load();
+            [] {
+                // The output's part of the one stream open.
+                const OutputStream& stream = registeredStream(0);
+                const uint64_t ahead = stream.blocksWritten.load() - stream.blocksRead.load();
                 return ahead >= RING_BLOCKS - SEEK_ROOM_BLOCKS ||
-                       stream_->endedEpoch.load() == static_cast<int64_t>(stream_->epoch.load());
+                       stream.endedEpoch.load() == static_cast<int64_t>(stream.epoch.load());
             },
             REFILL_CEILING_MS));
     }

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 #include "audio/stream_music_player.h"
 #include "tests/audio/audio_fixtures.h"
 

@@ -109,6 +109,26 @@ TEST_F(CaptureTool, NoDataAnywhereIsOneLineAndNoFrame) {
     EXPECT_FALSE(fs::exists(at("frame.png")));
 }
 
+// The recorder's player decodes the track itself: its failure is said once,
+// with the decoder's reason, in the line that names the track.
+TEST_F(CaptureTool, AnUndecodableTrackIsOneLineWithItsReason) {
+    fs::copy_file(CAPTURE, at("pelmira15-capture"));
+    fs::permissions(at("pelmira15-capture"), fs::perms::owner_all);
+    fs::create_directory(at("data"));
+    const std::string track = at("data/lunhal-amber_tide.mp3");
+    std::ofstream(track, std::ios::binary) << std::string(4000, '\0');
+    ChildProcess child(at("pelmira15-capture"), {"--fps", "10", "--from", "20000", "--to", "20300", "out.mp4"}, {},
+                       dir_.string());
+    ASSERT_TRUE(child.waitFor(RUN_LIMIT_MS));
+    EXPECT_EQ(child.status(), 1);
+    const std::string errors = child.errorOutput();
+    const std::string named = "pelmira15-capture: cannot play " + track + ": ";
+    ASSERT_EQ(errors.rfind(named, 0), 0u) << errors;
+    EXPECT_GT(errors.find('\n'), named.size()) << "no reason given: " << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_FALSE(fs::exists(at("out.mp4")));
+}
+
 TEST_F(CaptureTool, OneFrameEqualsTheSameFrameOfARecording) {
     const Outcome frame = capture({"--at", "11550", at("frame.png")});
     ASSERT_EQ(frame.status, 0) << frame.errors;

@@ -24,9 +24,9 @@ namespace {
 
 constexpr int MIX_RATE = 44100;
 constexpr int CHANNELS = 128;
-constexpr int FRAME_BYTES = 4;  // 16-bit stereo
-constexpr rlim_t HEARD_BEFORE_LOSS = MIX_RATE * FRAME_BYTES;  // one second
-constexpr rlim_t HEARD_AFTER_REPLACEMENT = MIX_RATE * FRAME_BYTES / 2;
+constexpr int SAMPLE_FRAME_BYTES = 4;  // 16-bit stereo
+constexpr rlim_t HEARD_BEFORE_LOSS = MIX_RATE * SAMPLE_FRAME_BYTES;  // one second
+constexpr rlim_t HEARD_AFTER_REPLACEMENT = MIX_RATE * SAMPLE_FRAME_BYTES / 2;
 constexpr uint32_t PLAYED_ON_MS = 2500;
 // As the sound layer's own tests allow.
 constexpr double EARLY_MS = 60.0;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 #include "audio/stream_music_player.h"
 #include "tests/support/memory_file.h"
 
@@ -23,7 +23,7 @@ constexpr int BLOCKS_BEFORE_MOVE = 3;
 
 // A block as the decoder must leave it: of the epoch it was decoded in, and
 // no larger than the block.
-void checkBlock(const SoundStream& stream, uint64_t index, uint32_t epoch) {
+void checkBlock(const OutputStream& stream, uint64_t index, uint32_t epoch) {
     const RingBlock& block = stream.ring[index % RING_BLOCKS];
     if (block.epoch != epoch || block.frames <= 0 || block.frames > BLOCK_FRAMES)
         std::abort();
@@ -31,7 +31,7 @@ void checkBlock(const SoundStream& stream, uint64_t index, uint32_t epoch) {
 
 // Runs the loop's passes, taking each new block as the output would, until
 // the decoder has nothing to do; with the ring always read, that is the end.
-void decodeOn(SoundStream& stream, DecoderState& state, int blockLimit) {
+void decodeOn(OutputStream& stream, DecoderState& state, int blockLimit) {
     for (int blocks = 0; blocks < blockLimit;) {
         const uint64_t before = stream.blocksWritten.load(std::memory_order_relaxed);
         if (!decoderStep(stream, state))
@@ -51,9 +51,10 @@ void readStream(const char* path, uint32_t seekMs) {
     // One ring serves every run: a fresh one's pages cost more than the
     // decoding, and the blocks' checks never read a slot before it is written.
     static std::vector<RingBlock> ring(RING_BLOCKS);
-    SoundStream* stream = new SoundStream();
+    Mp3File mp3;
+    OutputStream* stream = new OutputStream(mp3);
     stream->ring.swap(ring);
-    if (stream->mp3.open(path, MIX_RATE) == nullptr && decodeFirstBlock(*stream)) {
+    if (mp3.open(path, MIX_RATE) == nullptr && decodeFirstBlock(*stream)) {
         checkBlock(*stream, 0, 0);
         stream->blocksRead.store(1, std::memory_order_release);
         DecoderState state = decoderStart(*stream);

@@ -13,12 +13,12 @@
 
 namespace {
 
-constexpr int FRAME_BYTES = 4;  // 16-bit stereo
+constexpr int SAMPLE_FRAME_BYTES = 4;  // 16-bit stereo
 constexpr int RATE = 44100;
 constexpr int POLL_MS = 20;
 const std::string DRIVER_LINE_START = "CRITICAL: ";
 
-long byteOf(double seconds) { return static_cast<long>(seconds * RATE) * FRAME_BYTES; }
+long byteOf(double seconds) { return static_cast<long>(seconds * RATE) * SAMPLE_FRAME_BYTES; }
 
 }  // namespace
 
@@ -33,7 +33,7 @@ std::vector<std::string> CapturedSound::env() const {
 double CapturedSound::heardSeconds() const {
     struct stat info;
     const long bytes = stat(path_.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
-    return static_cast<double>(bytes / FRAME_BYTES) / RATE;
+    return static_cast<double>(bytes / SAMPLE_FRAME_BYTES) / RATE;
 }
 
 bool CapturedSound::waitUntilHeard(double seconds, int timeoutMs) const {

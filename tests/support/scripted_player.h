@@ -20,6 +20,7 @@ public:
     std::vector<uint32_t> moves;
 
     bool open(const char*) override { return true; }
+    const char* lastError() const override { return ""; }
     bool unsupportedA(int32_t, int32_t, int32_t) override { return false; }
     bool unsupportedB(int32_t) override { return false; }
     bool init() override { return true; }

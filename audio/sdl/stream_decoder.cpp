@@ -1,6 +1,6 @@
 // The decoder: one thread per stream decodes ahead into the stream's ring,
 // and starts again from the seek target whenever the epoch moves.
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 
 #include <cstdio>
 
@@ -10,24 +10,24 @@ namespace {
 
 constexpr auto DECODER_IDLE = std::chrono::milliseconds(5);
 
-bool decodeBlock(SoundStream& stream, uint32_t epoch, uint64_t written) {
+bool decodeBlock(OutputStream& stream, uint32_t epoch, uint64_t written) {
     RingBlock& block = stream.ring[written % RING_BLOCKS];
     size_t bytes = 0;
     const int result = mpg123_read(stream.mp3.decoder(), block.samples, sizeof block.samples, &bytes);
     block.epoch = epoch;
-    block.frames = static_cast<int>(bytes / FRAME_BYTES);
+    block.frames = static_cast<int>(bytes / SAMPLE_FRAME_BYTES);
     if (block.frames > 0)
         stream.blocksWritten.store(written + 1, std::memory_order_release);
     return result == MPG123_OK || result == MPG123_NEW_FORMAT;
 }
 
-void markEnded(SoundStream& stream, uint32_t epoch) {
+void markEnded(OutputStream& stream, uint32_t epoch) {
     stream.endedEpoch.store(epoch, std::memory_order_release);
 }
 
 }  // namespace
 
-bool decoderStep(SoundStream& stream, DecoderState& state) {
+bool decoderStep(OutputStream& stream, DecoderState& state) {
     const uint32_t wanted = stream.epoch.load(std::memory_order_acquire);
     if (wanted != state.epoch) {
         state.epoch = wanted;
@@ -51,13 +51,13 @@ bool decoderStep(SoundStream& stream, DecoderState& state) {
     return true;
 }
 
-DecoderState decoderStart(const SoundStream& stream) {
+DecoderState decoderStart(const OutputStream& stream) {
     DecoderState state;
     state.ended = stream.endedEpoch.load(std::memory_order_relaxed) == 0;
     return state;
 }
 
-void runDecoder(SoundStream& stream) {
+void runDecoder(OutputStream& stream) {
     DecoderState state = decoderStart(stream);
     while (!stream.quit.load(std::memory_order_acquire)) {
         if (!decoderStep(stream, state))
@@ -67,7 +67,7 @@ void runDecoder(SoundStream& stream) {
 
 // Decodes the first block of the opened file into the ring, which proves it
 // holds samples, not only a header.
-bool decodeFirstBlock(SoundStream& stream) {
+bool decodeFirstBlock(OutputStream& stream) {
     const bool more = decodeBlock(stream, 0, 0);
     if (stream.blocksWritten.load(std::memory_order_relaxed) == 0)
         return false;
@@ -76,11 +76,11 @@ bool decodeFirstBlock(SoundStream& stream) {
     return true;
 }
 
-void closeStream(SoundStream* stream) {
+void closeStream(OutputStream* stream) {
     stream->quit.store(true, std::memory_order_release);
     if (stream->decoderThread.joinable())
         stream->decoderThread.join();
-    // The file goes with the stream, after the thread that reads it.
+    // The file outlives the stream: the front half closes it after this.
     delete stream;
 }
 

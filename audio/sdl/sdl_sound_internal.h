@@ -1,15 +1,17 @@
-// The inside of the sound layer, shared by its source files and by nothing
-// else: the stream, the one output, and the calls each part offers the others.
+// The inside of SDL's sound output, shared by its source files and by
+// nothing else: the output's part of a stream, the one output, and the calls
+// each part offers the others. The front half (audio/sound_backend.h) keeps
+// the registry, the channels and the streams' bookkeeping.
 //
-// Threads: the main thread makes every public call; one decoder thread per
-// stream fills its ring; the consumer (the device's callback while the device
-// is attached, the output thread's silent pace while it is not) mixes the
-// rings; the output thread also watches the device (sound_output.cpp).
+// Threads: the main thread makes every call of the front half; one decoder
+// thread per stream fills its ring; the consumer (the device's callback while
+// the device is attached, the output thread's silent pace while it is not)
+// mixes the rings; the output thread also watches the device (sound_output.cpp).
 #pragma once
 
 #include "audio/mp3_file.h"
+#include "audio/sound_backend.h"
 #include "audio/sound_requests.h"
-#include "audio/sound_system.h"
 #include "audio/volume.h"
 
 #include <SDL.h>
@@ -32,7 +34,6 @@ constexpr int RING_BLOCKS = 32;  // about 0.75 s at 44100 Hz
 // the new position's first blocks there at once, beside the stale ones the
 // output has not yet dropped, so the output's next period can play them.
 constexpr int SEEK_ROOM_BLOCKS = 2;
-constexpr int MS_PER_SECOND = 1000;
 // A device whose callback has not run for this long is stalled: the silent
 // pace plays on for it until its callbacks come back. A turn of the output,
 // or a read of the position, this much later than due means the process
@@ -54,23 +55,25 @@ struct RingBlock {
     int16_t samples[BLOCK_FRAMES * OUTPUT_CHANNELS];
 };
 
-}  // namespace sound_internal
+struct OutputStream {
+    explicit OutputStream(Mp3File& file) : mp3(file) {}
+    OutputStream(const OutputStream&) = delete;
+    OutputStream& operator=(const OutputStream&) = delete;
 
-struct SoundStream {
-    sound_internal::Mp3File mp3;
+    Mp3File& mp3;
     std::thread decoderThread;
     std::atomic<bool> quit{false};
 
     // Single-producer (decoder thread), single-consumer (output) ring. Each
     // side stores its own count with release once it is done with a block,
     // and loads the other's with acquire before it touches one.
-    std::vector<sound_internal::RingBlock> ring;
+    std::vector<RingBlock> ring;
     std::atomic<uint64_t> blocksWritten{0};
     std::atomic<uint64_t> blocksRead{0};
 
     std::atomic<uint32_t> epoch{0};
     std::atomic<int64_t> seekTarget{0};
-    std::atomic<int64_t> endedEpoch{sound_internal::NO_EPOCH};
+    std::atomic<int64_t> endedEpoch{NO_EPOCH};
 
     std::atomic<bool> playing{false};
     std::atomic<int> channel{0};
@@ -81,7 +84,7 @@ struct SoundStream {
     int blockOffset = 0;
     bool consumerPlaying = false;
     // What would have played next when the music moved or stopped, fading out.
-    int16_t tail[sound_internal::RAMP_FRAMES * sound_internal::OUTPUT_CHANNELS] = {};
+    int16_t tail[RAMP_FRAMES * OUTPUT_CHANNELS] = {};
     int tailFrames = 0;
     int tailDone = 0;
     bool rampingIn = false;  // the epoch's first RAMP_FRAMES fade in
@@ -93,21 +96,15 @@ struct SoundStream {
     std::atomic<int64_t> snapshotAfter{0};
     std::atomic<uint64_t> snapshotStamp{0};
 
-    // Main thread only, in frames.
-    int64_t baseFrames = 0;
-    int64_t frozenFrames = 0;
-    int64_t lastReported = 0;
-    bool resumeNeedsSeek = false;
-    // When the position was last read, and the hand-over a late read holds to.
+    // Main thread only: when the position was last read, and the hand-over
+    // a late read holds to.
     uint64_t lastRead = 0;
     uint64_t heldStamp = 0;
 };
 
-namespace sound_internal {
-
 // How the output reaches its device and its clock. soundInit() takes SDL's
 // (SDL_OUTPUT_DEVICE, sound_device.cpp); a test takes a device it calls back
-// by hand and a clock it steps itself.
+// by hand and a clock it steps itself (startSound()).
 struct OutputDevice {
     // Opens the default output at output.rate with deviceCallback() called
     // for periodFrames frames at a time, or the device's own period where
@@ -153,20 +150,18 @@ struct Watch {
     SilentPace pace;
 };
 
-// The one output of the process; every call of the layer works on it.
+// The one output of the process.
 struct Output {
     ~Output();
 
-    bool started = false;
     const OutputDevice* calls = &SDL_OUTPUT_DEVICE;
     SDL_AudioDeviceID device = 0;
     int rate = 0;
     int periodFrames = 0;
-    int channelCount = 0;
     uint64_t counterFrequency = 1;
+    // As the front half set them; the consumer clamps them.
     std::unique_ptr<std::atomic<int>[]> channelVolumes;
-    std::atomic<SoundStream*> streams[STREAM_CAPACITY] = {};
-    std::atomic<int> streamCount{0};
+    std::atomic<int> masterVolume{FULL_VOLUME};
 
     // The device callback consumes while attached; the silent pace while
     // detached. The hand-over both ways is in sound_output.cpp.
@@ -185,15 +180,13 @@ struct Output {
 };
 
 extern Output output;
-extern std::atomic<int> masterVolume;
 
 // The output's clock, in ticks of counterFrequency.
 inline uint64_t clockNow() { return output.calls->now(); }
 
 inline uint64_t msToTicks(int ms) { return output.counterFrequency * static_cast<uint64_t>(ms) / MS_PER_SECOND; }
 
-// Rounded up, so that a position set in ms reads back as the same ms.
-inline int64_t msToFrames(int64_t ms) { return (ms * output.rate + MS_PER_SECOND - 1) / MS_PER_SECOND; }
+inline int64_t msToFrames(int64_t ms) { return msToFrames(ms, output.rate); }
 
 inline int64_t ticksToFrames(uint64_t ticks) {
     return static_cast<int64_t>(ticks * static_cast<uint64_t>(output.rate) / output.counterFrequency);
@@ -204,8 +197,8 @@ inline uint64_t framesToTicks(int64_t frames) {
 }
 
 // stream_decoder.cpp: the decoder thread that fills a stream's ring.
-bool decodeFirstBlock(SoundStream& stream);
-void runDecoder(SoundStream& stream);
+bool decodeFirstBlock(OutputStream& stream);
+void runDecoder(OutputStream& stream);
 
 // The decoder thread's loop, one pass at a time, so that the reading path
 // can run without a thread or an output (the fuzz target drives it).
@@ -215,15 +208,15 @@ struct DecoderState {
     bool ended = false;
 };
 // The state the thread starts in, after decodeFirstBlock().
-DecoderState decoderStart(const SoundStream& stream);
+DecoderState decoderStart(const OutputStream& stream);
 // Follows a move, or decodes the next block where the ring has room; false
 // when there was nothing to do (ended, or the ring full).
-bool decoderStep(SoundStream& stream, DecoderState& state);
+bool decoderStep(OutputStream& stream, DecoderState& state);
 // Stops the decoder thread and frees the stream, opened or half-opened.
-void closeStream(SoundStream* stream);
+void closeStream(OutputStream* stream);
 
-// sound_system.cpp: soundInit() on a given device, the output turned by a
-// thread of its own when ownThread, else by hand with turnOutput().
+// sdl_sound_backend.cpp: soundInit() on a given device, the output turned by
+// a thread of its own when ownThread, else by hand with turnOutput().
 bool startSound(int mixRate, int maxChannels, unsigned flags, const OutputDevice& device, bool ownThread);
 
 // sound_mixer.cpp: the consumer. Mixes every stream into out and hands the

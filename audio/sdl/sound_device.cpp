@@ -1,6 +1,6 @@
 // SDL's default audio output and performance counter, as the output's
 // device (sound_output.cpp watches it and hands the streams over).
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 
 namespace sound_internal {
 

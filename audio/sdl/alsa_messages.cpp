@@ -3,7 +3,7 @@
 // in one line that there is no device. The library is loaded here too, which
 // shares SDL's copy of it, and given a handler that keeps quiet; the sound
 // layer then reports what matters. Without ALSA there is nothing to quiet.
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 
 #include <dlfcn.h>
 

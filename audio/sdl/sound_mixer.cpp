@@ -4,7 +4,7 @@
 // while the music found at the new position fades in.
 // Runs on the device's callback or the silent pace: never allocates, locks,
 // logs or throws.
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,7 +38,7 @@ void mixRamp(int16_t* out, const int16_t* in, int frames, int gain, int level, i
     }
 }
 
-void dropStale(SoundStream& stream, uint32_t epoch) {
+void dropStale(OutputStream& stream, uint32_t epoch) {
     uint64_t read = stream.blocksRead.load(std::memory_order_relaxed);
     const uint64_t written = stream.blocksWritten.load(std::memory_order_acquire);
     while (read != written && epochBefore(stream.ring[read % RING_BLOCKS].epoch, epoch)) {
@@ -49,7 +49,7 @@ void dropStale(SoundStream& stream, uint32_t epoch) {
 
 // Mixes the epoch's next frames into out; the first of them fade in when
 // rampFrom, the epoch's frame count at out, is below RAMP_FRAMES.
-int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, int gain, int64_t rampFrom) {
+int copyFrames(OutputStream& stream, uint32_t epoch, int16_t* out, int frames, int gain, int64_t rampFrom) {
     int done = 0;
     uint64_t read = stream.blocksRead.load(std::memory_order_relaxed);
     while (done < frames && read != stream.blocksWritten.load(std::memory_order_acquire)) {
@@ -74,13 +74,13 @@ int copyFrames(SoundStream& stream, uint32_t epoch, int16_t* out, int frames, in
 }
 
 // Takes what the epoch would have played next out of the ring, to fade out.
-void keepTail(SoundStream& stream, uint32_t epoch) {
+void keepTail(OutputStream& stream, uint32_t epoch) {
     std::memset(stream.tail, 0, sizeof stream.tail);
     stream.tailFrames = copyFrames(stream, epoch, stream.tail, RAMP_FRAMES, FULL_GAIN, RAMP_FRAMES);
     stream.tailDone = 0;
 }
 
-void mixTail(SoundStream& stream, int16_t* out, int frames, int gain) {
+void mixTail(OutputStream& stream, int16_t* out, int frames, int gain) {
     const int n = std::min(frames, stream.tailFrames - stream.tailDone);
     if (n <= 0)
         return;
@@ -92,7 +92,7 @@ void mixTail(SoundStream& stream, int16_t* out, int frames, int gain) {
 // the odd count must be seen before any field changes and the fields before
 // the even count; a release store orders only what comes before it, so it
 // would let a field be seen ahead of the odd count.
-void publishSnapshot(SoundStream& stream, uint32_t epoch, int64_t before, uint64_t stamp) {
+void publishSnapshot(OutputStream& stream, uint32_t epoch, int64_t before, uint64_t stamp) {
     const uint32_t sequence = stream.snapshotSequence.load(std::memory_order_relaxed);
     stream.snapshotSequence.store(sequence + 1);
     stream.snapshotEpoch.store(epoch);
@@ -102,7 +102,7 @@ void publishSnapshot(SoundStream& stream, uint32_t epoch, int64_t before, uint64
     stream.snapshotSequence.store(sequence + 2);
 }
 
-void consumeStream(SoundStream& stream, int16_t* out, int frames, uint64_t stamp) {
+void consumeStream(OutputStream& stream, int16_t* out, int frames, uint64_t stamp) {
     // playing first: play() moves the epoch before it sets playing.
     const bool playing = stream.playing.load(std::memory_order_acquire);
     const uint32_t epoch = stream.epoch.load(std::memory_order_acquire);
@@ -120,7 +120,7 @@ void consumeStream(SoundStream& stream, int16_t* out, int frames, uint64_t stamp
     dropStale(stream, epoch);
     const int channelVolume = output.channelVolumes[stream.channel.load(std::memory_order_relaxed)].load(
         std::memory_order_relaxed);
-    const int gain = clampVolume(channelVolume) * clampVolume(masterVolume.load(std::memory_order_relaxed));
+    const int gain = clampVolume(channelVolume) * clampVolume(output.masterVolume.load(std::memory_order_relaxed));
     mixTail(stream, out, frames, gain);
     if (!playing)
         return;
@@ -146,10 +146,10 @@ void fadeIn(int16_t* out, int frames) {
 }
 
 void consumeAll(int16_t* out, int frames, uint64_t stamp) {
-    std::memset(out, 0, static_cast<size_t>(frames) * FRAME_BYTES);
-    const int count = output.streamCount.load(std::memory_order_acquire);
+    std::memset(out, 0, static_cast<size_t>(frames) * SAMPLE_FRAME_BYTES);
+    const int count = registeredCount();
     for (int i = 0; i < count; ++i)
-        consumeStream(*output.streams[i].load(std::memory_order_acquire), out, frames, stamp);
+        consumeStream(registeredStream(i), out, frames, stamp);
 }
 
 }  // namespace sound_internal

@@ -22,7 +22,7 @@
 //     as the watch reads only the time from it.
 //   - Nothing on the callback's path locks, allocates or logs; the watch's
 //     messages are written from the output thread.
-#include "audio/sound_system_internal.h"
+#include "audio/sdl/sdl_sound_internal.h"
 #include "base/program_message.h"
 
 #include <algorithm>
@@ -127,9 +127,9 @@ void deviceCallback(void*, Uint8* bytes, int length) {
         std::memset(bytes, 0, static_cast<size_t>(length));
     } else {
         int16_t* out = reinterpret_cast<int16_t*>(bytes);
-        consumeAll(out, length / FRAME_BYTES, stamp);
+        consumeAll(out, length / SAMPLE_FRAME_BYTES, stamp);
         if (output.fadeInNext) {
-            fadeIn(out, length / FRAME_BYTES);
+            fadeIn(out, length / SAMPLE_FRAME_BYTES);
             output.fadeInNext = false;
         }
     }
