@@ -20,6 +20,12 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 # Looked up when a recipe runs, after deps may have installed ninja.
 GENERATOR   = $(if $(shell command -v ninja),-G Ninja,)
+# $(call configure,TREE,SOURCE,ARGUMENTS[,WRAPPER]) configures the build tree
+# TREE from SOURCE the first time; later builds re-run cmake themselves when
+# a CMakeLists.txt changes. WRAPPER goes before cmake (emcmake for the web).
+configure = test -f $(1)/CMakeCache.txt || $(4) cmake -S $(2) -B $(1) $(GENERATOR) $(3)
+# The native tree, which every other tree needs for its data or its tests.
+configure_native = $(call configure,$(BUILD_DIR),.,-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
@@ -59,7 +65,7 @@ web-deps:
 	$(call install_missing,$(WEB_PACKAGES) $(WEB_TEST_PACKAGES))
 
 build: deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@$(configure_native)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -110,8 +116,7 @@ test: deps
 test-builds: web sanitizer-build
 
 sanitizer-build:
-	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
+	@$(call configure,$(ASAN_DIR),.,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 # Installs the two programs, their data, the desktop entry, icon and manual
@@ -133,8 +138,7 @@ install:
 		done; \
 	else \
 		$(MAKE) --no-print-directory deps && \
-		{ test -f $(BUILD_DIR)/CMakeCache.txt || \
-			cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo; } && \
+		{ $(configure_native); } && \
 		cmake --build $(BUILD_DIR) -j $(JOBS) --target installable; \
 	fi
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
@@ -189,14 +193,12 @@ WEB_OUTPUT  ?= build-web
 WEB_ENV     := NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 
 web: deps web-deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@$(configure_native)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data
-	@test -f $(WEB_DIR)/deps/CMakeCache.txt || \
-		$(WEB_ENV) emcmake cmake -S platform/web/third_party -B $(WEB_DIR)/deps $(GENERATOR)
+	@$(call configure,$(WEB_DIR)/deps,platform/web/third_party,,$(WEB_ENV) emcmake)
 	$(WEB_ENV) cmake --build $(WEB_DIR)/deps
-	@test -f $(WEB_DIR)/show/CMakeCache.txt || \
-		$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/show $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
-		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT))
+	@$(call configure,$(WEB_DIR)/show,.,-DCMAKE_BUILD_TYPE=Release \
+		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT)),$(WEB_ENV) emcmake)
 	$(WEB_ENV) cmake --build $(WEB_DIR)/show -j $(JOBS)
 
 # PORT picks the port; by default a free one.
