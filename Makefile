@@ -4,6 +4,8 @@
 # make fuzz  - the music reader and PNG loader fuzzers, FUZZ_SECONDS each
 #              (default 300); their corpora in the tree are kept minimised
 # make web   - set up what is missing and build the web page into build-web/
+# make web-reproducible - make web, then build it again in a second tree and
+#              check that every library and page file is the same
 # make serve-web - make web, then serve build-web/ on 127.0.0.1 (PORT=...)
 # make install - build the programs and data, then install them under PREFIX
 #                (default /usr/local); DESTDIR stages the files for packaging.
@@ -43,7 +45,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web serve-web
+.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
 
 all: build
 
@@ -254,14 +256,36 @@ WEB_DIR     ?= $(BUILD_DIR)/web
 WEB_OUTPUT  ?= build-web
 WEB_ENV     := NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 
+# $(call build_web,TREE,OUTPUT) builds the web libraries in TREE/deps, then
+# the page in TREE/show, written to OUTPUT.
+define build_web
+	@$(call configure,$(1)/deps,platform/web/third_party,,$(WEB_ENV) emcmake)
+	$(WEB_ENV) cmake --build $(1)/deps
+	@$(call configure,$(1)/show,.,-DCMAKE_BUILD_TYPE=Release \
+		-DPELMIRA_WEB_DEPS=$(abspath $(1))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(2)),$(WEB_ENV) emcmake)
+	$(WEB_ENV) cmake --build $(1)/show -j $(JOBS)
+endef
+
 web: web-deps
 	@$(configure_native)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data
-	@$(call configure,$(WEB_DIR)/deps,platform/web/third_party,,$(WEB_ENV) emcmake)
-	$(WEB_ENV) cmake --build $(WEB_DIR)/deps
-	@$(call configure,$(WEB_DIR)/show,.,-DCMAKE_BUILD_TYPE=Release \
-		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT)),$(WEB_ENV) emcmake)
-	$(WEB_ENV) cmake --build $(WEB_DIR)/show -j $(JOBS)
+	$(call build_web,$(WEB_DIR),$(WEB_OUTPUT))
+
+# The web build again, from the same pinned sources, in a second tree at
+# another path; the libraries, their headers and manifest, and every file of
+# the page must come out byte for byte the same as make web's.
+WEB_AGAIN_DIR ?= $(BUILD_DIR)/web-again
+WEB_AGAIN_OUTPUT := $(WEB_AGAIN_DIR)/output
+WEB_COMPARED := lib/libz.a lib/libpng16.a lib/libmpg123.a include third-party.txt
+
+web-reproducible: web
+	$(call build_web,$(WEB_AGAIN_DIR),$(WEB_AGAIN_OUTPUT))
+	for file in $(WEB_COMPARED); do \
+		diff -r $(WEB_DIR)/deps/prefix/$$file $(WEB_AGAIN_DIR)/deps/prefix/$$file || exit 1; \
+	done
+	diff -r $(WEB_OUTPUT) $(WEB_AGAIN_OUTPUT)
+	@echo "make web-reproducible: both builds gave the same bytes:"
+	@cd $(WEB_OUTPUT) && sha256sum pelmira15.wasm pelmira15.js third-party.txt
 
 # PORT picks the port; by default a free one.
 serve-web: web
