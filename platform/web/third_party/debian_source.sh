@@ -139,7 +139,7 @@ fetch_pinned() {
     listing=$(indexed_files "$package" "$version")
     if [ -z "$listing" ]; then
         fail "$package $version, pinned in $pins, is not in Debian's source indexes" \
-             "(they list: $(versions_newest_first "$package" | tr '\n' ' ')); pin a served version" \
+             "(they list: $(versions_newest_first "$package" | paste -sd ' ' -)); pin a served version" \
              "(the deps tree's target newest_debian_sources writes the lines)"
     fi
     local entry uri indexed_sum outcome
