@@ -4,6 +4,8 @@
 # make fuzz  - the music reader and PNG loader fuzzers, FUZZ_SECONDS each
 #              (default 300); their corpora in the tree are kept minimised
 # make web   - set up what is missing and build the web page into build-web/
+# make web-reproducible - make web, then build it again in a second tree and
+#              check that every library and page file is the same
 # make serve-web - make web, then serve build-web/ on 127.0.0.1 (PORT=...)
 # make install - build the programs and data, then install them under PREFIX
 #                (default /usr/local); DESTDIR stages the files for packaging.
@@ -20,6 +22,15 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 # Looked up when a recipe runs, after deps may have installed ninja.
 GENERATOR   = $(if $(shell command -v ninja),-G Ninja,)
+# The recipes' shell: make test's logged parts need pipefail.
+SHELL := /bin/bash
+
+# $(call configure,TREE,SOURCE,ARGUMENTS[,WRAPPER]) configures the build tree
+# TREE from SOURCE the first time; later builds re-run cmake themselves when
+# a CMakeLists.txt changes. WRAPPER goes before cmake (emcmake for the web).
+configure = test -f $(1)/CMakeCache.txt || $(4) cmake -S $(2) -B $(1) $(GENERATOR) $(3)
+# The native tree, which every other tree needs for its data or its tests.
+configure_native = $(call configure,$(BUILD_DIR),.,-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	libsdl2-dev libmpg123-dev libmp3lame-dev libpng-dev libfreetype-dev fonts-dejavu-core \
@@ -34,7 +45,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test test-builds sanitizer-build bench fuzz install deb deb-check clean web serve-web
+.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
 
 all: build
 
@@ -55,11 +66,12 @@ endef
 deps:
 	$(call install_missing,$(PACKAGES))
 
-web-deps:
+# After deps: two apt-get at once would fight over dpkg's lock (make -j).
+web-deps: deps
 	$(call install_missing,$(WEB_PACKAGES) $(WEB_TEST_PACKAGES))
 
 build: deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@$(configure_native)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -79,39 +91,96 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
-# make test overlaps what would leave cores idle: the web build's packages are
-# installed while the native tree builds; the web page and the sanitizer tree
-# are built while the native tests run, many of which wait on the show's own
+# make test is a chain of parts that make schedules, two at a time: what
+# would leave cores idle overlaps. The web build's packages are installed
+# while the native tree builds; the web page and then the sanitizer tree are
+# built while the native tests run, many of which wait on the show's own
 # clock; the page's tests, which wait on the browser's, run beside the
 # sanitizer tests, one at a time: each starts a browser, and several at once
 # beside the sanitized show would starve its audio and signal tests on two
-# cores. What ran beside is shown when it fails (the logs are in the build
-# tree), and the page's tests' output after the sanitizer tests.
-WEB_DEPS_LOG    := $(BUILD_DIR)/web-deps.log
-TEST_BUILDS_LOG := $(BUILD_DIR)/test-builds.log
-WEB_TESTS_LOG   := $(BUILD_DIR)/web-tests.log
+# cores. Never more than one part's output goes to the terminal (live); the
+# others' goes to their logs only. Each part's log is in $(TEST_LOGS); the
+# summary at the end names what passed, failed or did not run, and shows the
+# logs of the quiet parts that failed and the page's tests' (report).
+#
+# The table: part, how its output is shown, the parts it waits for.
+TEST_PARTS := \
+	packages:live: \
+	web-packages:quiet:packages \
+	native-build:live:packages \
+	native-tests:live:native-build \
+	web-build:quiet:native-build,web-packages \
+	sanitizer-build:quiet:native-build,web-build \
+	web-tests:report:web-build,native-tests \
+	sanitizer-tests:live:sanitizer-build,native-tests
+TEST_LANES := 2
+TEST_LOGS  := $(BUILD_DIR)/test-logs
+# What each part runs: a target of this Makefile, or a command.
+TEST_PART_TARGET_packages         := deps
+TEST_PART_TARGET_web-packages     := web-deps
+TEST_PART_TARGET_native-build     := build
+TEST_PART_TARGET_web-build        := web
+TEST_PART_TARGET_sanitizer-build  := sanitizer-build
+TEST_PART_COMMAND_native-tests    := ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web
+TEST_PART_COMMAND_web-tests       := ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L web
+TEST_PART_COMMAND_sanitizer-tests := $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure \
+	-j $(TEST_JOBS) -LE 'no-sanitizer|long'
 
-test: deps
-	@mkdir -p $(BUILD_DIR)
-	@$(MAKE) --no-print-directory web-deps > $(WEB_DEPS_LOG) 2>&1 & packages=$$!; \
-	$(MAKE) --no-print-directory build; built=$$?; \
-	wait $$packages || { cat $(WEB_DEPS_LOG); echo "make test: installing the web build's packages failed"; exit 1; }; \
-	exit $$built
-	@$(MAKE) --no-print-directory test-builds > $(TEST_BUILDS_LOG) 2>&1 & builds=$$!; \
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web; tested=$$?; \
-	wait $$builds || { cat $(TEST_BUILDS_LOG); echo "make test: building the web page or the sanitizer tree failed"; exit 1; }; \
+comma := ,
+test_part_field = $(word $(2),$(subst :, ,$(filter $(1):%,$(TEST_PARTS))))
+TEST_PART_NAMES := $(foreach part,$(TEST_PARTS),$(firstword $(subst :, ,$(part))))
+TEST_MAKE_PARTS := $(foreach name,$(TEST_PART_NAMES),$(if $(TEST_PART_TARGET_$(name)),test-part/$(name)))
+TEST_COMMAND_PARTS := $(filter-out $(TEST_MAKE_PARTS),$(addprefix test-part/,$(TEST_PART_NAMES)))
+$(foreach name,$(TEST_PART_NAMES),$(eval test-part/$(name): \
+	$(addprefix test-part/,$(subst $(comma), ,$(call test_part_field,$(name),3)))))
+.PHONY: $(TEST_MAKE_PARTS) $(TEST_COMMAND_PARTS)
+
+test:
+	@rm -rf $(TEST_LOGS)
+	@started=$$(date +%s); \
+	$(MAKE) --no-print-directory -j $(TEST_LANES) $(TEST_MAKE_PARTS) $(TEST_COMMAND_PARTS); tested=$$?; \
+	echo; echo "make test: $$(( $$(date +%s) - started )) s; the logs are in $(TEST_LOGS)/"; \
+	reports=; \
+	for part in $(TEST_PARTS); do \
+		IFS=: read -r name shown _ <<<"$$part"; \
+		if [ ! -f $(TEST_LOGS)/$$name.status ]; then printf '  %-16s not run\n' $$name; continue; fi; \
+		read -r status seconds < $(TEST_LOGS)/$$name.status; \
+		printf '  %-16s %s in %s s\n' $$name "$$([ $$status = 0 ] && echo passed || echo FAILED)" $$seconds; \
+		if [ $$shown = report ] || { [ $$shown = quiet ] && [ $$status != 0 ]; }; then \
+			reports="$$reports $$name"; \
+		fi; \
+	done; \
+	for name in $$reports; do \
+		echo; echo "---- $$name ($(TEST_LOGS)/$$name.log) ----"; cat $(TEST_LOGS)/$$name.log; \
+	done; \
 	exit $$tested
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L web > $(WEB_TESTS_LOG) 2>&1 & web=$$!; \
-	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'no-sanitizer|long'; \
-	sanitized=$$?; wait $$web; paged=$$?; \
-	echo "The web page's tests (run beside the sanitizer tests):"; cat $(WEB_TESTS_LOG); \
-	[ $$sanitized = 0 ] && [ $$paged = 0 ]
 
-test-builds: web sanitizer-build
+# $(call run_test_part,NAME,COMMAND) runs one part of make test: the output
+# in its log (and on the terminal when live), its status and seconds in
+# NAME.status. $(MAKE) stays in the recipes below, so that make -n still
+# shows what the parts that are targets would do.
+define run_test_part
+mkdir -p $(TEST_LOGS); echo "make test: $(1) started"; \
+started=$$(date +%s); set -o pipefail; \
+if [ $(call test_part_field,$(1),2) = live ]; then \
+	$(2) 2>&1 | tee $(TEST_LOGS)/$(1).log; \
+else \
+	$(2) > $(TEST_LOGS)/$(1).log 2>&1; \
+fi; \
+status=$$?; echo "$$status $$(( $$(date +%s) - started ))" > $(TEST_LOGS)/$(1).status; \
+if [ $$status = 0 ]; then echo "make test: $(1) passed"; \
+else echo "make test: $(1) failed (its log: $(TEST_LOGS)/$(1).log)"; fi; \
+exit $$status
+endef
+
+$(TEST_MAKE_PARTS): test-part/%:
+	@$(call run_test_part,$*,$(MAKE) --no-print-directory $(TEST_PART_TARGET_$*))
+
+$(TEST_COMMAND_PARTS): test-part/%:
+	@$(call run_test_part,$*,$(TEST_PART_COMMAND_$*))
 
 sanitizer-build:
-	@test -f $(ASAN_DIR)/CMakeCache.txt || cmake -S . -B $(ASAN_DIR) $(GENERATOR) \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF
+	@$(call configure,$(ASAN_DIR),.,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMIRA_SANITIZE=ON -DPELMIRA_MAKE_DATA=OFF)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 # Installs the two programs, their data, the desktop entry, icon and manual
@@ -133,8 +202,7 @@ install:
 		done; \
 	else \
 		$(MAKE) --no-print-directory deps && \
-		{ test -f $(BUILD_DIR)/CMakeCache.txt || \
-			cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo; } && \
+		{ $(configure_native); } && \
 		cmake --build $(BUILD_DIR) -j $(JOBS) --target installable; \
 	fi
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
@@ -188,16 +256,36 @@ WEB_DIR     ?= $(BUILD_DIR)/web
 WEB_OUTPUT  ?= build-web
 WEB_ENV     := NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 
-web: deps web-deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# $(call build_web,TREE,OUTPUT) builds the web libraries in TREE/deps, then
+# the page in TREE/show, written to OUTPUT.
+define build_web
+	@$(call configure,$(1)/deps,platform/web/third_party,,$(WEB_ENV) emcmake)
+	$(WEB_ENV) cmake --build $(1)/deps
+	@$(call configure,$(1)/show,.,-DCMAKE_BUILD_TYPE=Release \
+		-DPELMIRA_WEB_DEPS=$(abspath $(1))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(2)),$(WEB_ENV) emcmake)
+	$(WEB_ENV) cmake --build $(1)/show -j $(JOBS)
+endef
+
+web: web-deps
+	@$(configure_native)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data
-	@test -f $(WEB_DIR)/deps/CMakeCache.txt || \
-		$(WEB_ENV) emcmake cmake -S platform/web/third_party -B $(WEB_DIR)/deps $(GENERATOR)
-	$(WEB_ENV) cmake --build $(WEB_DIR)/deps
-	@test -f $(WEB_DIR)/show/CMakeCache.txt || \
-		$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR)/show $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
-		-DPELMIRA_WEB_DEPS=$(abspath $(WEB_DIR))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(WEB_OUTPUT))
-	$(WEB_ENV) cmake --build $(WEB_DIR)/show -j $(JOBS)
+	$(call build_web,$(WEB_DIR),$(WEB_OUTPUT))
+
+# The web build again, from the same pinned sources, in a second tree at
+# another path; the libraries, their headers and manifest, and every file of
+# the page must come out byte for byte the same as make web's.
+WEB_AGAIN_DIR ?= $(BUILD_DIR)/web-again
+WEB_AGAIN_OUTPUT := $(WEB_AGAIN_DIR)/output
+WEB_COMPARED := lib/libz.a lib/libpng16.a lib/libmpg123.a include third-party.txt
+
+web-reproducible: web
+	$(call build_web,$(WEB_AGAIN_DIR),$(WEB_AGAIN_OUTPUT))
+	for file in $(WEB_COMPARED); do \
+		diff -r $(WEB_DIR)/deps/prefix/$$file $(WEB_AGAIN_DIR)/deps/prefix/$$file || exit 1; \
+	done
+	diff -r $(WEB_OUTPUT) $(WEB_AGAIN_OUTPUT)
+	@echo "make web-reproducible: both builds gave the same bytes:"
+	@cd $(WEB_OUTPUT) && sha256sum pelmira15.wasm pelmira15.js third-party.txt
 
 # PORT picks the port; by default a free one.
 serve-web: web
