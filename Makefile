@@ -95,10 +95,10 @@ TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 # would leave cores idle overlaps. The web build's packages are installed
 # while the native tree builds; the web page and then the sanitizer tree are
 # built while the native tests run, many of which wait on the show's own
-# clock; the page's tests, which wait on the browser's, run beside the
-# sanitizer tests, one at a time: each starts a browser, and several at once
-# beside the sanitized show would starve its audio and signal tests on two
-# cores. Never more than one part's output goes to the terminal (live); the
+# clock; the page's tests, which wait on the browser's, run once the native
+# tests are done, beside what is left of the sanitizer build or its tests,
+# one at a time: each starts a browser, and several at once beside the
+# sanitized show would starve its audio and signal tests on two cores. Never more than one part's output goes to the terminal (live); the
 # others' goes to their logs only. Each part's log is in $(TEST_LOGS); the
 # summary at the end names what passed, failed or did not run, and shows the
 # logs of the quiet parts that failed and the page's tests' (report).
