@@ -75,15 +75,14 @@ int record(const RecordingPlan& plan, FrameSink& sink, ProgressBar* progress, co
     Recording recording(plan, sink, progress);
     // Each recording starts the show from its first state, as a new process would.
     resetProcessState();
-    ShowParts parts{
-        [&recording, &screen](int kind) -> GlWindow* {
-            return kind == STANDARD_KIND ? new CaptureWindow(recording, std::unique_ptr<GlWindow>(screen.create()))
-                                         : nullptr;
-        },
-        [&recording](int kind) -> MusicPlayer* {
-            return kind == STANDARD_KIND ? new ClockPlayer(recording) : nullptr;
-        },
-        false};
+    ShowParts parts;
+    parts.createWindow = [&recording, &screen](int kind) -> GlWindow* {
+        return kind == STANDARD_KIND ? new CaptureWindow(recording, std::unique_ptr<GlWindow>(screen.create()))
+                                     : nullptr;
+    };
+    parts.createPlayer = [&recording](int kind) -> MusicPlayer* {
+        return kind == STANDARD_KIND ? new ClockPlayer(recording) : nullptr;
+    };
     parts.programName = screen.programName;
     const int shown = runShow(parts);
     if (quitSignalReceived()) {

@@ -48,7 +48,8 @@ const std::map<std::string, const char*> WRITABLE_GLOBALS = {
 constexpr size_t LINE_BYTES = 1024;
 
 // The writable variables a library defines: objects in .bss or .data (not
-// the read-only-after-relocation .data.rel.ro), without the compiler's own.
+// the read-only-after-relocation .data.rel.ro), without the compiler's own
+// (AddressSanitizer adds an __odr_asan. twin for each global).
 bool addWritableGlobals(const char* library, std::set<std::string>& names) {
     const std::string command = std::string(NM_PROGRAM) + " -C -f sysv --defined-only '" + library + "'";
     FILE* pipe = popen(command.c_str(), "r");
@@ -71,7 +72,8 @@ bool addWritableGlobals(const char* library, std::set<std::string>& names) {
         const std::string& section = fields[6];
         const bool writable = (section.rfind(".bss", 0) == 0 || section.rfind(".data", 0) == 0) &&
                               section.rfind(".data.rel.ro", 0) != 0;
-        const bool compilers = name.rfind("DW.ref.", 0) == 0 || name.rfind("guard variable", 0) == 0;
+        const bool compilers = name.rfind("DW.ref.", 0) == 0 || name.rfind("guard variable", 0) == 0 ||
+                               name.rfind("__odr_asan.", 0) == 0;
         if (fields[3] == "OBJECT" && writable && !compilers)
             names.insert(name);
     }
