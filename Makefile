@@ -93,12 +93,13 @@ TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
 # make test is a chain of parts that make schedules, two at a time: what
 # would leave cores idle overlaps. The web build's packages are installed
-# while the native tree builds; the web page and then the sanitizer tree are
+# while the native tree builds; the sanitizer tree, the longest build, is
 # built while the native tests run, many of which wait on the show's own
-# clock; the page's tests, which wait on the browser's, run once the native
-# tests are done, beside what is left of the sanitizer build or its tests,
-# one at a time: each starts a browser, and several at once beside the
-# sanitized show would starve its audio and signal tests on two cores. Never more than one part's output goes to the terminal (live); the
+# clock; the web page is built, and its tests, which wait on the browser's,
+# run one at a time, beside the sanitizer tests: each starts a browser, and
+# several at once beside the sanitized show would starve its audio and signal
+# tests on two cores. The sanitizer build and tests are the longest chain, so
+# nothing else waits in it. Never more than one part's output goes to the terminal (live); the
 # others' goes to their logs only. Each part's log is in $(TEST_LOGS); the
 # summary at the end names what passed, failed or did not run, and shows the
 # logs of the quiet parts that failed and the page's tests' (report).
@@ -109,8 +110,8 @@ TEST_PARTS := \
 	web-packages:quiet:packages \
 	native-build:live:packages \
 	native-tests:live:native-build \
-	web-build:quiet:native-build,web-packages \
-	sanitizer-build:quiet:native-build,web-build \
+	sanitizer-build:quiet:native-build \
+	web-build:quiet:sanitizer-build,web-packages \
 	web-tests:report:web-build,native-tests \
 	sanitizer-tests:live:sanitizer-build,native-tests
 TEST_LANES := 2

@@ -11,7 +11,7 @@ CEILING_S=120
 if [ "$1" = --part ]; then
     name=$2
     echo "start $name" >>"$SCHEDULE_TRACE"
-    declare -A beside=([native-build]=web-packages [native-tests]=web-build [sanitizer-tests]=web-tests)
+    declare -A beside=([native-build]=web-packages [native-tests]=sanitizer-build [sanitizer-tests]=web-tests)
     if [ -n "${beside[$name]:-}" ]; then
         waited=0
         until grep -qx "start ${beside[$name]}" "$SCHEDULE_TRACE"; do
@@ -63,8 +63,8 @@ check "make test passes when every part does (status $status)" '[ $status -eq 0 
 for part in $parts; do
     check "$part ran and passed" 'grep -qE "^  $part +passed in" "$work/out"'
 done
-for waits in packages:web-packages packages:native-build web-packages:web-build native-build:web-build \
-             web-build:sanitizer-build native-tests:web-tests web-build:web-tests \
+for waits in packages:web-packages packages:native-build web-packages:web-build native-build:sanitizer-build \
+             sanitizer-build:web-build native-tests:web-tests web-build:web-tests \
              native-tests:sanitizer-tests sanitizer-build:sanitizer-tests; do
     check "${waits#*:} starts after ${waits%:*} ends" 'before "end ${waits%:*}" "start ${waits#*:}"'
 done
@@ -72,15 +72,15 @@ check "the page's tests' output is shown" 'grep -qx "the output of web-tests" "$
 check "a quiet part's output stays in its log" \
     '! grep -qx "the output of web-build" "$work/out" && grep -qx "the output of web-build" "$work/build/test-logs/web-build.log"'
 
-run_make_test web-build
+run_make_test sanitizer-build
 status=$?
 check "a failed part fails make test (status $status)" '[ $status -ne 0 ]'
-check "the failed part is named" 'grep -qE "^  web-build +FAILED in" "$work/out"'
+check "the failed part is named" 'grep -qE "^  sanitizer-build +FAILED in" "$work/out"'
 check "the part beside it ran to its end" 'grep -qE "^  native-tests +passed in" "$work/out"'
-for part in sanitizer-build web-tests sanitizer-tests; do
+for part in web-build web-tests sanitizer-tests; do
     check "$part, after it, did not run" 'grep -qE "^  $part +not run$" "$work/out"'
 done
-check "its log is shown" 'grep -qx "the output of web-build" "$work/out"'
+check "its log is shown" 'grep -qx "the output of sanitizer-build" "$work/out"'
 
 if [ $failures -ne 0 ]; then
     echo "make test's output:"; cat "$work/out"
