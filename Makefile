@@ -122,7 +122,7 @@ TEST_PART_TARGET_web-packages     := web-deps
 TEST_PART_TARGET_native-build     := build
 TEST_PART_TARGET_web-build        := web
 TEST_PART_TARGET_sanitizer-build  := sanitizer-build
-TEST_PART_COMMAND_native-tests    := ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE web
+TEST_PART_COMMAND_native-tests    := ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'web|windows'
 TEST_PART_COMMAND_web-tests       := ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L web
 TEST_PART_COMMAND_sanitizer-tests := $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure \
 	-j $(TEST_JOBS) -LE 'no-sanitizer|long'
