@@ -15,7 +15,7 @@
 #include "base/factory_kind.h"
 #include "content/show_data.h"
 #include "platform/gl_window.h"
-#include "platform/sdl/offscreen_video.h"
+#include "platform/offscreen_video.h"
 #include "scenes/bump_mesh_probe.h"
 #include "scenes/scene_kinds.h"
 

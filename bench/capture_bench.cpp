@@ -35,7 +35,7 @@
 #include "base/factory_kind.h"
 #include "platform/child_pipe.h"
 #include "platform/gl_window.h"
-#include "platform/sdl/offscreen_video.h"
+#include "platform/offscreen_video.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/timeline.h"
 

@@ -2,7 +2,10 @@
 // nothing done to it from outside leaves it stuck. Each desktop under SDL
 // implements it: Linux for X11 (platform/linux/x11_guard.cpp); where SDL's
 // video driver is not x11 (Wayland, offscreen) none of it does anything, and
-// a desktop with nothing to guard implements both as nothing.
+// a desktop with nothing to guard implements both as nothing. Windows
+// (platform/windows/display_guard.cpp) has no display errors to catch: there
+// the call before video starts picks Windows' own driver unless
+// SDL_VIDEODRIVER names one, and the session's end posts a quit request.
 //
 // What the rest of the program may rely on:
 //   - guardDisplayErrors(), called right before and right after SDL's video

@@ -4,7 +4,7 @@
 #include "app/capture/recording.h"
 #include "base/factory_kind.h"
 #include "platform/gl_window.h"
-#include "platform/sdl/offscreen_video.h"
+#include "platform/offscreen_video.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "base/factory_kind.h"
 #include "gfx/fixed_gl_state.h"
 #include "platform/gl_window.h"
-#include "platform/sdl/offscreen_video.h"
+#include "platform/offscreen_video.h"
 
 namespace {
 

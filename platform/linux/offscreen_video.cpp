@@ -1,4 +1,4 @@
-#include "platform/sdl/offscreen_video.h"
+#include "platform/offscreen_video.h"
 
 #include <SDL.h>
 
