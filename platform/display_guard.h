@@ -27,6 +27,13 @@
 
 #include <memory>
 
+// Starts SDL's video subsystem on the driver this desktop's display needs
+// (Linux: the X11 or Wayland display the environment names, never a headless
+// driver unless SDL_VIDEODRIVER asks; Windows: its own driver unless
+// SDL_VIDEODRIVER names another). False, with SDL's error saying which
+// display could not be reached, when there is none.
+bool startDisplayVideo();
+
 void guardDisplayErrors();
 
 class BoxWatch {

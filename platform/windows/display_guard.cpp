@@ -1,8 +1,8 @@
 // The display guard on Windows (platform/display_guard.h). Windows' own
 // window driver reports a closed or destroyed window as SDL_QUIT, so there
-// are no display errors to catch; what is left to guard is the choice of
-// that driver, the session's end and a message box that a quit signal
-// should close.
+// are no display errors to catch; what is left is the choice of that
+// driver, the session's end and a message box that a quit signal should
+// close.
 #include "platform/display_guard.h"
 
 #include <SDL.h>
@@ -50,15 +50,15 @@ void watch(const std::wstring& caption, HANDLE stop) {
 
 }  // namespace
 
-// Before video starts: under Wine DISPLAY is set, and SDL would pick its x11
-// driver. A driver the user or a tool named (SDL_VIDEODRIVER) is kept.
-void guardDisplayErrors() {
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
-        return;
+// Under Wine DISPLAY is set, and SDL would pick its x11 driver. A driver the
+// user or a tool named (SDL_VIDEODRIVER) is kept.
+bool startDisplayVideo() {
     if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, WINDOWS_DRIVER);
-    SDL_SetWindowsMessageHook(onWindowsMessage, nullptr);
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
+
+void guardDisplayErrors() { SDL_SetWindowsMessageHook(onWindowsMessage, nullptr); }
 
 struct BoxWatch::Watcher {
     Watcher() = default;
