@@ -14,6 +14,8 @@
 # make deb-check - make deb, then install and purge it on a bare Debian 12 (root)
 # make windows-deps - the Windows build's third-party libraries, cross-built
 #              once per tree into build/windows/deps/prefix
+# make windows - make windows-deps and build, then cross-build the Windows
+#              programs into build/windows/show, data/ beside them
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -53,7 +55,7 @@ WEB_TEST_PACKAGES := chromium python3-websocket
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip \
 	dpkg-dev xz-utils bzip2
 
-.PHONY: all deps web-deps windows-packages windows-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
+.PHONY: all deps web-deps windows-packages windows-deps windows deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
 
 all: build
 
@@ -308,6 +310,14 @@ windows-deps: windows-packages
 	@$(call configure,$(WINDOWS_DIR)/deps,platform/windows/third_party,\
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake)
 	cmake --build $(WINDOWS_DIR)/deps
+
+# The Windows programs, with the data and icon the native tree made.
+windows: windows-deps build
+	@$(call configure,$(WINDOWS_DIR)/show,.,\
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake \
+		-DPELMIRA_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps/prefix \
+		-DPELMIRA_WINDOWS_OUTPUT_DIR=$(CURDIR)/build-windows)
+	cmake --build $(WINDOWS_DIR)/show -j $(JOBS)
 
 # PORT picks the port; by default a free one.
 serve-web: web
