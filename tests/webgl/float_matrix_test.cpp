@@ -15,7 +15,7 @@
 #include <random>
 
 #include "gfx/es/float_matrix.h"
-#include "gfx/es/float_sine.h"
+#include "base/desktop_maths.h"
 
 namespace {
 
