@@ -116,6 +116,8 @@ double desktopPow(double x, double y) {
             return 1.0;
         return (ax > 1.0) == (y > 0.0) ? INF : 0.0;
     }
+    if (ax == 1.0)
+        return sign;
     if (ax == 0.0 || std::isinf(ax))
         return sign * (((ax == 0.0) == (y < 0.0)) ? INF : 0.0);
     const DoubleDouble logX = logarithm(ax);
