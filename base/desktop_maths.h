@@ -13,8 +13,10 @@
 //     float: they follow its algorithm step for step.
 //   - desktopSin, desktopCos, desktopAtan2 and desktopPow are correctly
 //     rounded for all but a vanishing share of arguments (their error is
-//     below a millionth of a unit in the last place), as that library's are
-//     for nearly all; the special values (zeros, infinities, NaN, negative
+//     below a millionth of a unit in the last place). That library's are for
+//     all but about one argument in a thousand, where it is one unit off and
+//     these give the nearest double instead; the show's float roundings of
+//     them agree. The special values (zeros, infinities, NaN, negative
 //     bases) follow C's Annex F.
 //   - No global state, no allocation: safe on any thread.
 // sqrt and fmod are exact everywhere and stay <cmath>'s.
