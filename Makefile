@@ -11,6 +11,8 @@
 #                (default /usr/local); DESTDIR stages the files for packaging.
 #                As root in a user's tree it only copies what `make build` made.
 # make deb     - build the Debian package into build-deb/ and check it with lintian
+# make windows-package - the Windows zip and installer, from the Windows tree
+#                (make windows configures and builds it), into build-windows/
 # make deb-check - make deb, then install and purge it on a bare Debian 12 (root)
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
@@ -45,7 +47,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
+.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web \
+	windows-package
 
 all: build
 
@@ -238,6 +241,16 @@ deb: deb-deps
 deb-check: deb
 	tools/deb_install_check.sh $(DEB_OUTPUT)/pelmira15_*_$$(dpkg --print-architecture).deb
 
+# The Windows packages, made by the Windows tree (build/windows/show) into
+# $(WINDOWS_OUTPUT)/, dated by the last commit (or SOURCE_DATE_EPOCH).
+WINDOWS_SHOW_DIR ?= $(BUILD_DIR)/windows/show
+WINDOWS_OUTPUT   ?= build-windows
+
+windows-package:
+	@test -f $(WINDOWS_SHOW_DIR)/CMakeCache.txt || \
+		{ echo "make windows-package: $(WINDOWS_SHOW_DIR) is not configured: run make windows"; exit 1; }
+	cmake --build $(WINDOWS_SHOW_DIR) -j $(JOBS) --target windows_package
+
 bench: build
 	cmake --build $(BUILD_DIR) --target bench -j $(JOBS)
 
@@ -298,4 +311,4 @@ serve-web: web
 	exec python3 -m http.server --bind 127.0.0.1 --directory $(WEB_OUTPUT) $$port
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT) $(WINDOWS_OUTPUT)
