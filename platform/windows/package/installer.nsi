@@ -93,5 +93,10 @@ Section Uninstall
   !include "${LISTS}/uninstall_files.nsh"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
+  ; The per-user programs folder, which the installer may have made, when
+  ; nothing else is in it.
+  ${If} $MultiUser.InstallMode == CurrentUser
+    RMDir "$LOCALAPPDATA\Programs"
+  ${EndIf}
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
