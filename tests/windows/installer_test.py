@@ -18,7 +18,7 @@ import recorded_frames  # noqa: E402
 import windows_checks  # noqa: E402
 from recorded_frames import SHOW_FRAMES, FrameError  # noqa: E402
 from wine_session import START_CEILING_S, wineserver  # noqa: E402
-from windows_checks import CAPTURE_EXE, TITLE, CheckError, ended  # noqa: E402
+from windows_checks import CAPTURE_EXE, TITLE, CheckError  # noqa: E402
 
 UNINSTALL_KEY = r'Software\Microsoft\Windows\CurrentVersion\Uninstall\pelmira15'
 SHORTCUT = f'{TITLE}.lnk'
@@ -182,24 +182,36 @@ def installed(mode):
     return mode.installed
 
 
+def wait_for_wine_to_end(checks, what):
+    """Waits until every program of the session has ended."""
+    try:
+        subprocess.run([wineserver(), '-w'], env=checks.env(), timeout=START_CEILING_S)
+    except subprocess.TimeoutExpired:
+        subprocess.run([wineserver(), '-k'], env=checks.env())
+        raise CheckError(f'{what} still runs after {START_CEILING_S} s') from None
+
+
 def start_check(mode, scratch):
     def check(checks):
         found = installed(mode)
-        # As the desktop opens a shortcut: by the shell, in the shortcut's folder.
-        show = subprocess.Popen(['wine', 'start', '/wait', '/unix', found['shortcut']],
-                                env=checks.env(SDL_AUDIODRIVER='dummy'), cwd=scratch,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        # As the desktop opens a shortcut: through the shell, which starts
+        # its program in the shortcut's folder and returns.
+        # The show would hold output pipes open to its end.
         try:
-            if not checks.wait_for_window(TITLE, show):
-                raise CheckError(f'no window "{TITLE}" from the shortcut')
-            for _ in range(2):
-                checks.xdotool('key', 'Escape')
-                time.sleep(ESCAPE_GAP_S)
-            ended(show)
-        finally:
-            if show.poll() is None:
-                show.kill()
-                show.communicate()
+            started = subprocess.run(['wine', 'start', '/unix', found['shortcut']], cwd=scratch,
+                                     env=checks.env(SDL_AUDIODRIVER='dummy'), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, timeout=START_CEILING_S)
+        except subprocess.TimeoutExpired:
+            raise CheckError(f'start of the shortcut still runs after {START_CEILING_S} s') from None
+        if started.returncode != 0:
+            raise CheckError(f'start of the shortcut gave status {started.returncode}')
+        window = checks.wait_for_window(TITLE)
+        for _ in range(2):
+            checks.xdotool('key', 'Escape')
+            time.sleep(ESCAPE_GAP_S)
+        wait_for_wine_to_end(checks, 'the show')
+        if not window:
+            raise CheckError(f'no window "{TITLE}" from the shortcut')
         recorder = found['folder'] + '\\' + CAPTURE_EXE
         start_menu = os.path.dirname(found['shortcut'])
         out = os.path.join(scratch, f'installed-{mode.switch[1:]}.png')
@@ -219,10 +231,7 @@ def uninstall_check(mode):
         if run.returncode != 0:
             raise CheckError(f'the uninstaller gave status {run.returncode}')
         # It returns at once, leaving its copy in %TEMP% to do the work.
-        try:
-            subprocess.run([wineserver(), '-w'], env=checks.env(), timeout=START_CEILING_S)
-        except subprocess.TimeoutExpired:
-            raise CheckError(f'the uninstaller still runs after {START_CEILING_S} s') from None
+        wait_for_wine_to_end(checks, 'the uninstaller')
         left = sorted(drive_c_entries(checks) - found['before'])
         if left:
             raise CheckError(f'{len(left)} entries left, such as {left[:3]}')

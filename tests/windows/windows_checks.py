@@ -51,11 +51,12 @@ class Checks:
         run = subprocess.run(['xdotool', *args], env=self.session.env, capture_output=True, text=True)
         return run.stdout.strip() if run.returncode == 0 else ''
 
-    def wait_for_window(self, name, program, ceiling_s=WINDOW_CEILING_S):
+    def wait_for_window(self, name, program=None, ceiling_s=WINDOW_CEILING_S):
         """The id of the window named exactly `name`, once it is mapped;
-        empty when program ended first or none came within the ceiling."""
+        empty when program (if given) ended first or none came within the
+        ceiling."""
         deadline = time.monotonic() + ceiling_s
-        while time.monotonic() < deadline and program.poll() is None:
+        while time.monotonic() < deadline and (program is None or program.poll() is None):
             found = self.xdotool('search', '--onlyvisible', '--name', f'^{name}$')
             if found:
                 return found.splitlines()[0]
