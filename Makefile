@@ -15,7 +15,8 @@
 # make windows-deps - the Windows build's third-party libraries, cross-built
 #              once per tree into build/windows/deps/prefix
 # make windows - make windows-deps and build, then cross-build the Windows
-#              programs into build/windows/show, data/ beside them
+#              programs into build/windows/show (data/ beside them) and pack
+#              the zip and the installer into build-windows/
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -302,22 +303,26 @@ web-reproducible: web
 	@echo "make web-reproducible: both builds gave the same bytes:"
 	@cd $(WEB_OUTPUT) && sha256sum pelmira15.wasm pelmira15.js third-party.txt
 
-# The Windows build's third-party libraries, cross-built from Debian's source
-# packages once per tree (platform/windows/third_party).
-WINDOWS_DIR ?= $(BUILD_DIR)/windows
+# The Windows build: its third-party libraries cross-built from Debian's
+# source packages once per tree (platform/windows/third_party), then the
+# programs, with the data and icon the native tree made, and the packages a
+# Windows user downloads: the zip and the installer in $(WINDOWS_OUTPUT)/,
+# dated by the last commit (or SOURCE_DATE_EPOCH).
+WINDOWS_DIR    ?= $(BUILD_DIR)/windows
+WINDOWS_OUTPUT ?= build-windows
 
 windows-deps: windows-packages
 	@$(call configure,$(WINDOWS_DIR)/deps,platform/windows/third_party,\
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake)
 	cmake --build $(WINDOWS_DIR)/deps
 
-# The Windows programs, with the data and icon the native tree made.
 windows: windows-deps build
 	@$(call configure,$(WINDOWS_DIR)/show,.,\
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake \
-		-DPELMIRA_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps/prefix \
-		-DPELMIRA_WINDOWS_OUTPUT_DIR=$(CURDIR)/build-windows)
+		-DPELMIRA_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps/prefix \
+		-DPELMIRA_WINDOWS_OUTPUT_DIR=$(abspath $(WINDOWS_OUTPUT)))
 	cmake --build $(WINDOWS_DIR)/show -j $(JOBS)
+	cmake --build $(WINDOWS_DIR)/show -j $(JOBS) --target windows_package
 
 # PORT picks the port; by default a free one.
 serve-web: web
@@ -329,4 +334,4 @@ serve-web: web
 	exec python3 -m http.server --bind 127.0.0.1 --directory $(WEB_OUTPUT) $$port
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT) $(WINDOWS_OUTPUT)

@@ -33,6 +33,7 @@ class Checks:
     session: WineSession
     windows: str  # the folder of the Windows programs, with data/ beside them
     capture: str  # the native recorder
+    options: argparse.Namespace  # the command line, with a test's own options
 
     def program(self, exe):
         return os.path.join(self.windows, exe)
@@ -50,11 +51,12 @@ class Checks:
         run = subprocess.run(['xdotool', *args], env=self.session.env, capture_output=True, text=True)
         return run.stdout.strip() if run.returncode == 0 else ''
 
-    def wait_for_window(self, name, program, ceiling_s=WINDOW_CEILING_S):
+    def wait_for_window(self, name, program=None, ceiling_s=WINDOW_CEILING_S):
         """The id of the window named exactly `name`, once it is mapped;
-        empty when program ended first or none came within the ceiling."""
+        empty when program (if given) ended first or none came within the
+        ceiling."""
         deadline = time.monotonic() + ceiling_s
-        while time.monotonic() < deadline and program.poll() is None:
+        while time.monotonic() < deadline and (program is None or program.poll() is None):
             found = self.xdotool('search', '--onlyvisible', '--name', f'^{name}$')
             if found:
                 return found.splitlines()[0]
@@ -78,20 +80,27 @@ def last_line(text):
     return (text.strip().splitlines() or ['nothing'])[-1]
 
 
-def run(checks):
+def run(checks, files=()):
+    """Runs the checks; files are (option, help) pairs of further files they
+    need, options of the command line, skipped like the programs when
+    missing."""
     program = os.path.basename(sys.argv[0])
     parser = argparse.ArgumentParser(prog=program)
     parser.add_argument('--windows', required=True, help='the folder of the Windows programs')
     parser.add_argument('--capture', required=True, help='the native recorder (build/pelmira15-capture)')
     parser.add_argument('--template', required=True, help="the Wine template prefix, made if missing")
+    for option, explanation in files:
+        parser.add_argument(option, required=True, help=explanation)
     args = parser.parse_args()
     missing = wine_missing()
     if missing:
         print(f'{program}: skipped: Wine is not installed (Debian package {missing})')
         return SKIPPED
-    for exe in (SHOW_EXE, CAPTURE_EXE):
-        if not os.path.exists(os.path.join(args.windows, exe)):
-            print(f'{program}: skipped: {os.path.join(args.windows, exe)} is not built (make windows)')
+    needed = [os.path.join(args.windows, exe) for exe in (SHOW_EXE, CAPTURE_EXE)]
+    needed += [getattr(args, option.lstrip('-').replace('-', '_')) for option, _ in files]
+    for path in needed:
+        if not os.path.exists(path):
+            print(f'{program}: skipped: {path} is not built (make windows)')
             return SKIPPED
     if shutil.which('xdotool') is None:
         print(f'{program}: xdotool is missing (Debian package xdotool)')
@@ -100,7 +109,7 @@ def run(checks):
     failed = 0
     try:
         with WineSession(args.template) as session:
-            context = Checks(session, os.path.abspath(args.windows), args.capture)
+            context = Checks(session, os.path.abspath(args.windows), args.capture, args)
             for check in checks:
                 name = check.__doc__.strip()
                 try:

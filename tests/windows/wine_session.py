@@ -53,7 +53,7 @@ def wine_missing():
     return None
 
 
-def _wineserver():
+def wineserver():
     return shutil.which('wineserver') or '/usr/lib/wine/wineserver'
 
 
@@ -81,7 +81,7 @@ def _make_template(template, env):
         for key, name, value in SETTINGS:
             _checked(['wine', 'reg', 'add', key, '/v', name, '/d', value, '/f'], env, f'wine reg add {key}')
         # The registry reaches its files when the server ends.
-        _checked([_wineserver(), '-w'], env, 'wineserver -w')
+        _checked([wineserver(), '-w'], env, 'wineserver -w')
 
 
 class WineSession:
@@ -132,7 +132,7 @@ class WineSession:
         if self._folder is None:
             return
         if self.env and 'WINEPREFIX' in self.env:
-            subprocess.run([_wineserver(), '-k'], env=self.env, stdout=subprocess.DEVNULL,
+            subprocess.run([wineserver(), '-k'], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=START_CEILING_S)
         if self._xvfb:
             os.killpg(self._xvfb.pid, signal.SIGTERM)
