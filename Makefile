@@ -23,6 +23,8 @@
 
 BUILD_DIR  ?= build
 ASAN_DIR   ?= build-asan
+WINDOWS_DIR    ?= $(BUILD_DIR)/windows
+WINDOWS_OUTPUT ?= build-windows
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 # Looked up when a recipe runs, after deps may have installed ninja.
@@ -107,38 +109,50 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) + 1 )))
 
 # make test is a chain of parts that make schedules, two at a time: what
-# would leave cores idle overlaps. The web build's packages are installed
-# while the native tree builds; the sanitizer tree, the longest build, is
-# built while the native tests run, many of which wait on the show's own
-# clock; the web page is built, and its tests, which wait on the browser's,
-# run one at a time, beside the sanitizer tests: each starts a browser, and
-# several at once beside the sanitized show would starve its audio and signal
-# tests on two cores. The sanitizer build and tests are the longest chain, so
-# nothing else waits in it. Never more than one part's output goes to the terminal (live); the
+# would leave cores idle overlaps. The web and Windows builds' packages are
+# installed while the native tree builds; the sanitizer tree, the longest
+# build, is built while the native tests run, many of which wait on the
+# show's own clock, and then beside the Windows build; the web page is built
+# after it, and the page's tests, which wait on the browser's, and the
+# Windows tests, which wait on Wine's, run one at a time beside the sanitizer
+# tests: each starts a browser or a Wine session, and several at once beside
+# the sanitized show would starve its audio and signal tests on two cores.
+# The sanitizer build and tests are the longest chain, so nothing else waits
+# in it. Never more than one part's output goes to the terminal (live); the
 # others' goes to their logs only. Each part's log is in $(TEST_LOGS); the
 # summary at the end names what passed, failed or did not run, and shows the
-# logs of the quiet parts that failed and the page's tests' (report).
+# logs of the quiet parts that failed and the page's and Windows tests' (report).
 #
 # The table: part, how its output is shown, the parts it waits for.
 TEST_PARTS := \
 	packages:live: \
 	web-packages:quiet:packages \
+	windows-packages:quiet:web-packages \
 	native-build:live:packages \
 	native-tests:live:native-build \
 	sanitizer-build:quiet:native-build \
+	windows-build:quiet:native-tests,windows-packages \
 	web-build:quiet:sanitizer-build,web-packages \
 	web-tests:report:web-build,native-tests \
+	windows-tests:report:windows-build,web-tests \
 	sanitizer-tests:live:sanitizer-build,native-tests
 TEST_LANES := 2
 TEST_LOGS  := $(BUILD_DIR)/test-logs
-# What each part runs: a target of this Makefile, or a command.
+# What each part runs: a target of this Makefile, or a command. The Windows
+# tests, the Windows tree's unit suites and the native tree's checks of the
+# programs and packages, share one Wine session.
 TEST_PART_TARGET_packages         := deps
 TEST_PART_TARGET_web-packages     := web-deps
+TEST_PART_TARGET_windows-packages := windows-packages
 TEST_PART_TARGET_native-build     := build
 TEST_PART_TARGET_web-build        := web
+TEST_PART_TARGET_windows-build    := windows
 TEST_PART_TARGET_sanitizer-build  := sanitizer-build
 TEST_PART_COMMAND_native-tests    := ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS) -LE 'web|windows'
 TEST_PART_COMMAND_web-tests       := ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L web
+TEST_PART_COMMAND_windows-tests   := python3 tests/windows/wine_session.py --template $(WINDOWS_DIR)/wine-template -- \
+	sh -c 'ctest --test-dir $(WINDOWS_DIR)/show --output-on-failure -j 1 && \
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j 1 -L windows'
 TEST_PART_COMMAND_sanitizer-tests := $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure \
 	-j $(TEST_JOBS) -LE 'no-sanitizer|long'
 
@@ -308,8 +322,6 @@ web-reproducible: web
 # programs, with the data and icon the native tree made, and the packages a
 # Windows user downloads: the zip and the installer in $(WINDOWS_OUTPUT)/,
 # dated by the last commit (or SOURCE_DATE_EPOCH).
-WINDOWS_DIR    ?= $(BUILD_DIR)/windows
-WINDOWS_OUTPUT ?= build-windows
 
 windows-deps: windows-packages
 	@$(call configure,$(WINDOWS_DIR)/deps,platform/windows/third_party,\

@@ -11,7 +11,8 @@ CEILING_S=120
 if [ "$1" = --part ]; then
     name=$2
     echo "start $name" >>"$SCHEDULE_TRACE"
-    declare -A beside=([native-build]=web-packages [native-tests]=sanitizer-build [sanitizer-tests]=web-tests)
+    declare -A beside=([native-build]=web-packages [native-tests]=sanitizer-build [windows-build]=sanitizer-build
+                       [sanitizer-tests]=web-tests)
     if [ -n "${beside[$name]:-}" ]; then
         waited=0
         until grep -qx "start ${beside[$name]}" "$SCHEDULE_TRACE"; do
@@ -30,7 +31,8 @@ source_dir=$1
 work=$2
 self=$(readlink -f "$0")
 rm -rf "$work" && mkdir -p "$work" || exit 1
-parts="packages web-packages native-build native-tests web-build sanitizer-build web-tests sanitizer-tests"
+parts="packages web-packages windows-packages native-build native-tests sanitizer-build windows-build web-build
+       web-tests windows-tests sanitizer-tests"
 
 failures=0
 check() {
@@ -64,11 +66,15 @@ for part in $parts; do
     check "$part ran and passed" 'grep -qE "^  $part +passed in" "$work/out"'
 done
 for waits in packages:web-packages packages:native-build web-packages:web-build native-build:sanitizer-build \
+             web-packages:windows-packages windows-packages:windows-build native-tests:windows-build \
              sanitizer-build:web-build native-tests:web-tests web-build:web-tests \
+             windows-build:windows-tests web-tests:windows-tests \
              native-tests:sanitizer-tests sanitizer-build:sanitizer-tests; do
     check "${waits#*:} starts after ${waits%:*} ends" 'before "end ${waits%:*}" "start ${waits#*:}"'
 done
-check "the page's tests' output is shown" 'grep -qx "the output of web-tests" "$work/out"'
+for part in web-tests windows-tests; do
+    check "$part' output is shown" 'grep -qx "the output of $part" "$work/out"'
+done
 check "a quiet part's output stays in its log" \
     '! grep -qx "the output of web-build" "$work/out" && grep -qx "the output of web-build" "$work/build/test-logs/web-build.log"'
 
@@ -77,7 +83,7 @@ status=$?
 check "a failed part fails make test (status $status)" '[ $status -ne 0 ]'
 check "the failed part is named" 'grep -qE "^  sanitizer-build +FAILED in" "$work/out"'
 check "the part beside it ran to its end" 'grep -qE "^  native-tests +passed in" "$work/out"'
-for part in web-build web-tests sanitizer-tests; do
+for part in web-build web-tests windows-tests sanitizer-tests; do
     check "$part, after it, did not run" 'grep -qE "^  $part +not run$" "$work/out"'
 done
 check "its log is shown" 'grep -qx "the output of sanitizer-build" "$work/out"'
