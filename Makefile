@@ -12,6 +12,10 @@
 #                As root in a user's tree it only copies what `make build` made.
 # make deb     - build the Debian package into build-deb/ and check it with lintian
 # make deb-check - make deb, then install and purge it on a bare Debian 12 (root)
+# make windows-deps - the Windows build's third-party libraries, cross-built
+#              once per tree into build/windows/deps/prefix
+# make windows - make windows-deps and build, then cross-build the Windows
+#              programs into build/windows/show, data/ beside them
 #
 # Set-up installs missing Debian packages with apt-get when run as root, and
 # otherwise prints the exact apt-get line to run.
@@ -45,7 +49,13 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 WEB_PACKAGES := emscripten dpkg-dev xz-utils bzip2
 WEB_TEST_PACKAGES := chromium python3-websocket
 
-.PHONY: all deps web-deps deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
+# The Windows build: mingw-w64 with the posix thread model, dpkg-source and
+# the decompressors for the third-party sources, Wine for the tests, NSIS
+# and zip for the packages.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip \
+	dpkg-dev xz-utils bzip2
+
+.PHONY: all deps web-deps windows-packages windows-deps windows deb-deps build run test sanitizer-build bench fuzz install deb deb-check clean web web-reproducible serve-web
 
 all: build
 
@@ -69,6 +79,10 @@ deps:
 # After deps: two apt-get at once would fight over dpkg's lock (make -j).
 web-deps: deps
 	$(call install_missing,$(WEB_PACKAGES) $(WEB_TEST_PACKAGES))
+
+# After deps, for the same reason.
+windows-packages: deps
+	$(call install_missing,$(WINDOWS_PACKAGES))
 
 build: deps
 	@$(configure_native)
@@ -287,6 +301,23 @@ web-reproducible: web
 	diff -r $(WEB_OUTPUT) $(WEB_AGAIN_OUTPUT)
 	@echo "make web-reproducible: both builds gave the same bytes:"
 	@cd $(WEB_OUTPUT) && sha256sum pelmira15.wasm pelmira15.js third-party.txt
+
+# The Windows build's third-party libraries, cross-built from Debian's source
+# packages once per tree (platform/windows/third_party).
+WINDOWS_DIR ?= $(BUILD_DIR)/windows
+
+windows-deps: windows-packages
+	@$(call configure,$(WINDOWS_DIR)/deps,platform/windows/third_party,\
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake)
+	cmake --build $(WINDOWS_DIR)/deps
+
+# The Windows programs, with the data and icon the native tree made.
+windows: windows-deps build
+	@$(call configure,$(WINDOWS_DIR)/show,.,\
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/platform/windows/mingw-w64.cmake \
+		-DPELMIRA_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps/prefix \
+		-DPELMIRA_WINDOWS_OUTPUT_DIR=$(CURDIR)/build-windows)
+	cmake --build $(WINDOWS_DIR)/show -j $(JOBS)
 
 # PORT picks the port; by default a free one.
 serve-web: web

@@ -10,6 +10,7 @@
 #include "content/show_data.h"
 #include "gfx/texture.h"
 #include "platform/gl_window.h"
+#include "platform/program_start.h"
 #include "platform/quit_request.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr int32_t ALPHA_FROM_FILE = 0;
 }  // namespace
 
 int main(int argc, char** argv) {
+    startProgram(argc, argv);
     ShowOptions options;
     std::string error;
     if (!parseShowOptions(argc, argv, options, error)) {

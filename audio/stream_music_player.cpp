@@ -9,6 +9,7 @@
 #include "audio/sound_system.h"
 #include "audio/volume.h"
 #include "base/factory_kind.h"
+#include "base/file_path.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ MusicPlayer* createMusicPlayer(int kind) {
     return new (std::nothrow) StreamMusicPlayer();
 }
 
-void* fileOpen(const char* name) { return name == nullptr ? nullptr : std::fopen(name, "rb"); }
+void* fileOpen(const char* name) { return name == nullptr ? nullptr : openFile(name, "rb"); }
 
 int fileClose(void* handle) { return handle == nullptr ? EOF : std::fclose(static_cast<FILE*>(handle)); }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/file_path.h"
 #include "gfx/rgba.h"
 
 namespace {
@@ -80,7 +81,7 @@ void readFromFile(png_structp png, png_bytep data, size_t length) {
 }
 
 bool openPng(PngReader& reader, const char* path) {
-    reader.file = std::fopen(path, "rb");
+    reader.file = openFile(path, "rb");
     if (reader.file == nullptr) {
         std::snprintf(reader.reason, sizeof reader.reason, "cannot open: %s", std::strerror(errno));
         return false;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/file_path.h"
 #include "base/named_fields.h"
 
 namespace {
@@ -168,7 +169,7 @@ bool writePng(const char* path, const PngImage& image, std::string* error) {
         rowPointers[y] = const_cast<png_bytep>(image.rows + size_t(y) * stride);
     }
 
-    FILE* file = std::fopen(path, "wb");
+    FILE* file = openFile(path, "wb");
     if (!file) {
         report(error, path, std::strerror(errno));
         return false;
@@ -187,7 +188,8 @@ bool writePng(const char* path, const PngImage& image, std::string* error) {
     if (!written) {
         // Only a regular file is ours to take back; a device or pipe stays.
         std::error_code ignored;
-        if (std::filesystem::is_regular_file(path, ignored)) std::remove(path);
+        const std::filesystem::path partial = std::filesystem::u8path(path);
+        if (std::filesystem::is_regular_file(partial, ignored)) std::filesystem::remove(partial, ignored);
         report(error, path, sink.text);
     }
     return written;

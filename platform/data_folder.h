@@ -6,8 +6,9 @@
 //     such as "data/x.mp3") the working directory, so that every data path
 //     the program opens stays relative. The folders are tried in this order:
 //     the working directory; the executable's folder and the one above it
-//     (a build tree beside the sources); <executable>/../share/pelmira15, an
-//     installation wherever its prefix lies.
+//     (a build tree beside the sources); on Linux then
+//     <executable>/../share/pelmira15, an installation wherever its prefix
+//     lies (a Windows installation keeps data/ beside the programs).
 //   - When none holds the file it changes nothing and answers false, with
 //     the folders it tried, in order, joined by ", " for the user's message.
 #pragma once

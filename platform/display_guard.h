@@ -2,7 +2,10 @@
 // nothing done to it from outside leaves it stuck. Each desktop under SDL
 // implements it: Linux for X11 (platform/linux/x11_guard.cpp); where SDL's
 // video driver is not x11 (Wayland, offscreen) none of it does anything, and
-// a desktop with nothing to guard implements both as nothing.
+// a desktop with nothing to guard implements both as nothing. Windows
+// (platform/windows/display_guard.cpp) has no display errors to catch: there
+// the call before video starts picks Windows' own driver unless
+// SDL_VIDEODRIVER names one, and the session's end posts a quit request.
 //
 // What the rest of the program may rely on:
 //   - guardDisplayErrors(), called right before and right after SDL's video
@@ -23,6 +26,13 @@
 #pragma once
 
 #include <memory>
+
+// Starts SDL's video subsystem on the driver this desktop's display needs
+// (Linux: the X11 or Wayland display the environment names, never a headless
+// driver unless SDL_VIDEODRIVER asks; Windows: its own driver unless
+// SDL_VIDEODRIVER names another). False, with SDL's error saying which
+// display could not be reached, when there is none.
+bool startDisplayVideo();
 
 void guardDisplayErrors();
 

@@ -10,6 +10,7 @@ bool takeQuitRequest();
 
 // Turns SIGINT, SIGTERM, SIGHUP and SIGQUIT (Ctrl-\) into quit requests, so
 // a stopped run ends the normal way and the desktop display mode comes back.
+// On Windows: the console's Ctrl-C, Ctrl-Break, close, logoff and shutdown.
 void installQuitSignals();
 
 // Answers whether one of those signals has arrived since installQuitSignals(),
@@ -18,5 +19,6 @@ bool quitSignalReceived();
 
 // A non-blocking descriptor that turns readable when one of those signals
 // arrives, for a thread that waits in poll() and cannot see the flag; -1
-// before installQuitSignals(). The waiter may read it empty.
+// before installQuitSignals(), and always on Windows, whose waiters wait on
+// an event of their own. The waiter may read it empty.
 int quitSignalFd();

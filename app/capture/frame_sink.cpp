@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/capture/capture_log.h"
+#include "base/file_path.h"
 
 bool FrameSink::beginAudio(uint32_t) { return true; }
 
@@ -24,7 +25,7 @@ bool outputCanBeWritten(const std::string& path, const std::string& trial) {
     const fs::file_status status = fs::status(trial, failure);
     if (fs::is_other(status))
         return true;
-    std::FILE* file = std::fopen(trial.c_str(), "ab");
+    std::FILE* file = openFile(trial.c_str(), "ab");
     if (file == nullptr) {
         captureMessage("cannot write %s: %s", path.c_str(), std::strerror(errno));
         return false;

@@ -14,6 +14,7 @@
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
 #include "app/run_sequence.h"
+#include "platform/program_start.h"
 #include "platform/quit_request.h"
 #include "platform/terminal.h"
 
@@ -37,6 +38,7 @@ std::unique_ptr<FrameSink> sinkFor(const CaptureOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startProgram(argc, argv);
     // Progress and messages go on when stderr is a pipe whose reader left.
     ignoreBrokenPipes();
     CaptureOptions options;

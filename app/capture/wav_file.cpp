@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "audio/track_decoder.h"
+#include "base/file_path.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ bool WavFile::open(const std::string& path, std::string& error) {
     path_ = path;
     dataBytes_ = 0;
     failure_ = 0;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = openFile(path.c_str(), "wb");
     if (file_ == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

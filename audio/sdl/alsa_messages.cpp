@@ -22,7 +22,7 @@ extern "C" void ignoreAlsaError(const char*, int, const char*, int, const char*,
 
 }  // namespace
 
-void quietAlsaMessages() {
+void quietDriverMessages() {
     // Kept loaded for the life of the process: unloading would forget the handler.
     static void* const alsa = dlopen(ALSA_LIBRARY, RTLD_LAZY | RTLD_LOCAL);
     if (alsa == nullptr)

@@ -237,8 +237,9 @@ uint64_t turnOutput(uint64_t now);
 // Stops the output thread, if any, and closes the device.
 void stopOutput();
 
-// alsa_messages.cpp: keeps ALSA's own diagnostics off stderr; call before
-// SDL's audio starts.
-void quietAlsaMessages();
+// Keeps the system sound library's own diagnostics off stderr (ALSA's on
+// Linux, alsa_messages.cpp; Windows' drivers print none,
+// quiet_windows_drivers.cpp); call before SDL's audio starts.
+void quietDriverMessages();
 
 }  // namespace sound_internal

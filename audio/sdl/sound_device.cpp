@@ -10,7 +10,7 @@ bool audioSubsystem = false;
 
 SDL_AudioDeviceID openDefault(int& periodFrames, bool mayChangePeriod) {
     if (!audioSubsystem) {
-        quietAlsaMessages();
+        quietDriverMessages();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             return 0;
         audioSubsystem = true;

@@ -55,7 +55,7 @@ std::wstring commandLine(const std::vector<std::string>& argv) {
     for (const std::string& argument : argv) {
         if (!line.empty())
             line += L' ';
-        appendQuoted(line, widened(argument));
+        appendQuoted(line, wideFromUtf8(argument.c_str()));
     }
     return line;
 }

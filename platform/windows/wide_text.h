@@ -1,15 +1,17 @@
-// Text at the Win32 edge: the program keeps UTF-8 inside and hands the
-// wide-character calls UTF-16 (Wine ignores a manifest's UTF-8 code page, so
-// the narrow calls would read the ANSI one).
+// Text at the Win32 edge: the program holds UTF-8, Windows' wide calls take
+// UTF-16.
+//
+// What the rest of the Windows home may rely on:
+//   - wideFromUtf8() and utf8FromWide() convert whole strings; a sequence
+//     that is not valid in its encoding becomes U+FFFD, never a failure.
 #pragma once
 
 #include <string>
 
-// The UTF-16 form of UTF-8 text; an invalid byte becomes U+FFFD.
-std::wstring widened(const std::string& utf8);
+std::wstring wideFromUtf8(const char* text);
 
-// The UTF-8 form of UTF-16 text.
-std::string narrowed(const std::wstring& utf16);
+std::string utf8FromWide(const wchar_t* text);
 
-// The system's message for a GetLastError() code, in one line.
+// The system's message for a GetLastError() code, in one line without its
+// full stop.
 std::string windowsErrorText(unsigned long code);

@@ -42,7 +42,7 @@ const std::map<std::string, const char*> WRITABLE_GLOBALS = {
     {"sound_internal::(anonymous namespace)::setCallbacks", "kept: libmpg123's reader, set once per process"},
     {"sound_internal::(anonymous namespace)::lastError", "kept: each failing call sets it"},
     {"sound_internal::(anonymous namespace)::nextStart", "kept: the device of the next start, SDL's after each"},
-    {"sound_internal::quietAlsaMessages()::alsa", "kept: ALSA's message handler, set once per process"},
+    {"sound_internal::quietDriverMessages()::alsa", "kept: ALSA's message handler, set once per process"},
 };
 
 constexpr size_t LINE_BYTES = 1024;

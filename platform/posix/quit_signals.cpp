@@ -1,3 +1,5 @@
+// Quit signals on POSIX (platform/quit_request.h): a handler that posts the
+// quit request and wakes a poll() through a self-pipe.
 #include "platform/quit_request.h"
 
 #include <fcntl.h>
@@ -10,7 +12,6 @@
 namespace {
 
 // Lock-free, so it may be written from a signal handler.
-std::atomic<bool> quitPosted{false};
 std::atomic<bool> quitSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -32,10 +33,6 @@ extern "C" void onQuitSignal(int) {
 }
 
 }  // namespace
-
-void postQuitRequest() { quitPosted.store(true, std::memory_order_relaxed); }
-
-bool takeQuitRequest() { return quitPosted.exchange(false, std::memory_order_relaxed); }
 
 void installQuitSignals() {
     if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)

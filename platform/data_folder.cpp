@@ -1,22 +1,19 @@
+// The data folder's search order, the same on every desktop
+// (platform/data_folder.h); the executable's place comes from the OS.
+// Paths are UTF-8 inside the program: u8path and u8string keep them so where
+// the OS's own narrow encoding is another.
 #include "platform/data_folder.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "platform/executable_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-// Where the executable lies; empty when the system does not say.
-fs::path executableFolder() {
-    std::error_code failure;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", failure);
-    return failure ? fs::path() : executable.parent_path();
-}
 
 std::vector<fs::path> candidateFolders() {
     std::error_code failure;
@@ -28,14 +25,21 @@ std::vector<fs::path> candidateFolders() {
     if (!beside.empty()) {
         folders.push_back(beside);
         folders.push_back(beside.parent_path());
-        folders.push_back(beside.parent_path() / PELMIRA_DATA_BELOW_PREFIX);
+        for (const fs::path& installed : installedDataFolders(beside.parent_path()))
+            folders.push_back(installed);
     }
     return folders;
 }
 
 bool holds(const fs::path& folder, const char* file) {
     std::error_code failure;
-    return fs::is_regular_file(folder / file, failure);
+    return fs::is_regular_file(folder / fs::u8path(file), failure);
+}
+
+bool enter(const fs::path& folder) {
+    std::error_code failure;
+    fs::current_path(folder, failure);
+    return !failure;
 }
 
 }  // namespace
@@ -47,10 +51,10 @@ bool enterDataFolder(const char* file, std::string& triedFolders) {
         const fs::path normal = folder.lexically_normal();
         if (std::find(tried.begin(), tried.end(), normal) != tried.end())
             continue;
-        if (holds(normal, file) && chdir(normal.c_str()) == 0)
+        if (holds(normal, file) && enter(normal))
             return true;
         tried.push_back(normal);
-        triedFolders += (triedFolders.empty() ? "" : ", ") + normal.string();
+        triedFolders += (triedFolders.empty() ? "" : ", ") + normal.u8string();
     }
     return false;
 }

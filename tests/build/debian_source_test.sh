@@ -4,9 +4,9 @@
 # unpacked without asking the archive; a kept file that differs from its pin
 # sends it to the archive, which then fails naming the version it lacks; a
 # package the pins do not name fails. Each failure is one tagged line.
-#   debian_source_test.sh THIRD_PARTY_DIR WORK_DIR
+#   debian_source_test.sh DEBIAN_SOURCE_DIR WORK_DIR
 set -u
-third_party=$1
+debian_source=$1
 work=$2
 command -v dpkg-source >/dev/null || { echo "dpkg-source is missing (dpkg-dev): skipped"; exit 77; }
 
@@ -42,9 +42,9 @@ cp package/tiny_1.0.dsc package/tiny_1.0.tar.xz tree/tiny.debian/
 } >pins.txt
 
 touch apt/state/status apt/sources.list
-sed -e "s|@APT_DIR@|$work/apt|g" -e "s|@DEBIAN_TIMEOUT_S@|5|g" "$third_party/apt.conf.in" >apt/apt.conf
+sed -e "s|@APT_DIR@|$work/apt|g" -e "s|@DEBIAN_TIMEOUT_S@|5|g" "$debian_source/apt.conf.in" >apt/apt.conf
 unpack() {
-    APT_CONFIG=$work/apt/apt.conf bash "$third_party/debian_source.sh" unpack pins.txt "$1" tree/"$1" \
+    APT_CONFIG=$work/apt/apt.conf bash "$debian_source/debian_source.sh" unpack pins.txt "$1" tree/"$1" \
         >out.txt 2>err.txt
 }
 
