@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/desktop_maths.h"
 #include "content/frame_size.h"
 #include "content/show_data.h"
 #include "scenes/picture_texture.h"
@@ -90,7 +91,7 @@ void applyTransform(const MeshTransform& transform, float u, float f) {
 
 float slideOffset(float u) {
     const double edge = std::fabs(u - SLIDE_MIDDLE) * 2.0;
-    return static_cast<float>(SLIDE_DEPTH - SLIDE_DEPTH * std::pow(edge, SLIDE_STEEPNESS));
+    return static_cast<float>(SLIDE_DEPTH - SLIDE_DEPTH * desktopPow(edge, SLIDE_STEEPNESS));
 }
 
 void intoObjectSpace(const float* matrix, const float v[3], float out[3]) {
@@ -190,7 +191,7 @@ void BumpMeshScene::updateLight(float u) {
     const LightPath& path = kind_.light;
     for (int i = 0; i < 3; ++i)
         lightPos[i] = static_cast<float>(
-            path.centre[i] + path.amplitude[i] * std::sin(double{path.rate[i]} * u + path.offset[i]));
+            path.centre[i] + path.amplitude[i] * desktopSin(double{path.rate[i]} * u + path.offset[i]));
 }
 
 void BumpMeshScene::deformMesh(float u) {

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "base/desktop_maths.h"
 #include "scenes/picture_texture.h"
 #include "scenes/scene_kinds.h"
 
@@ -79,7 +80,7 @@ float creditsStripTop(const CreditsLine& line, int step) {
 CreditsPulse creditsPulse(float progress, int32_t stepCount) {
     const double g = cyclePhase(stepCount * static_cast<double>(progress));
     const double d = std::fabs(2.0 * g - 1.0);
-    const double v = std::pow(d, static_cast<double>(PULSE_EXPONENT));
+    const double v = desktopPow(d, static_cast<double>(PULSE_EXPONENT));
     const float w = static_cast<float>((1.0 - v) * 0.5);
     return {w, 1.0f - w};
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/desktop_maths.h"
 #include "scenes/bump_mesh_scene.h"
 
 namespace {
@@ -82,23 +83,23 @@ protected:
         baseVertices.assign(size_t{SPHERE_VERTICES} * BASE_FLOATS, 0.0f);
         for (int32_t c = 0; c < SPHERE_COLUMNS; ++c) {
             const double theta = c * double{COLUMN_ANGLE_STEP};
-            const float cosTheta = static_cast<float>(std::cos(theta));
-            const float sinTheta = static_cast<float>(std::sin(theta));
+            const float cosTheta = static_cast<float>(desktopCos(theta));
+            const float sinTheta = static_cast<float>(desktopSin(theta));
             for (int32_t j = 0; j < SPHERE_ROWS; ++j) {
                 const double phi = j * double{ROW_ANGLE_STEP};
                 SphereBaseVertex& base = record(sphereVertex(c, j));
-                const float x = static_cast<float>(cosTheta * std::sin(phi));
-                const float y = static_cast<float>(std::cos(phi));
-                const float z = static_cast<float>(sinTheta * std::sin(phi));
+                const float x = static_cast<float>(cosTheta * desktopSin(phi));
+                const float y = static_cast<float>(desktopCos(phi));
+                const float z = static_cast<float>(sinTheta * desktopSin(phi));
                 base.position[0] = x;
                 base.position[1] = y;
                 base.position[2] = z;
                 // In double, rounded once: the float overload would be
                 // atan2f, whose last-place slips the ripple's factor 10
                 // carries into the positions.
-                base.phaseAngles[0] = static_cast<float>(HALF * std::atan2(double{z}, double{y}));
-                base.phaseAngles[1] = static_cast<float>(HALF * std::atan2(double{x}, double{z}));
-                base.phaseAngles[2] = static_cast<float>(HALF * std::atan2(double{y}, double{x}));
+                base.phaseAngles[0] = static_cast<float>(HALF * desktopAtan2(double{z}, double{y}));
+                base.phaseAngles[1] = static_cast<float>(HALF * desktopAtan2(double{x}, double{z}));
+                base.phaseAngles[2] = static_cast<float>(HALF * desktopAtan2(double{y}, double{x}));
                 base.s = static_cast<float>(c * double{TEXTURE_STEP});
                 base.t = static_cast<float>(j * double{TEXTURE_STEP});
             }
@@ -112,8 +113,8 @@ protected:
     // float rounding of k.
     void movePositions(float u) override {
         const double w = RIPPLE_SPEED * u;
-        const double sinW = std::sin(w);
-        const double cosW = std::cos(w);
+        const double sinW = desktopSin(w);
+        const double cosW = desktopCos(w);
         for (int32_t n = 0; n < SPHERE_VERTICES; ++n) {
             const RippleBasis& r = ripples_[n];
             double sum = 0.0;
@@ -140,8 +141,8 @@ private:
             const float* a = record(n).phaseAngles;
             for (int wave = 0; wave < RIPPLE_WAVES; ++wave) {
                 const double angle = RIPPLE_FREQUENCY * a[RIPPLE_WAVES - 1 - wave];
-                ripples_[n].sine[wave] = std::sin(angle);
-                ripples_[n].cosine[wave] = std::cos(angle);
+                ripples_[n].sine[wave] = desktopSin(angle);
+                ripples_[n].cosine[wave] = desktopCos(angle);
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/desktop_maths.h"
 #include "scenes/bump_mesh_scene.h"
 
 namespace {
@@ -112,10 +113,10 @@ protected:
         for (int32_t row = 0; row < TUBE_FACES * TUBE_ROWS; ++row) {
             const int32_t first = row * TUBE_COLUMNS;
             const float y = baseVertices[first * BASE_FLOATS + Y];
-            const double theta = std::sin(TWIST_WAVE_NUMBER * y + phase) + spin;
+            const double theta = desktopSin(TWIST_WAVE_NUMBER * y + phase) + spin;
             // sin rounded to float, cos not: the frames are defined so, and a last-place slip moves pixels.
-            const double sinTheta = static_cast<float>(std::sin(theta));
-            const double cosTheta = std::cos(theta);
+            const double sinTheta = static_cast<float>(desktopSin(theta));
+            const double cosTheta = desktopCos(theta);
             for (int32_t n = first; n < first + TUBE_COLUMNS; ++n) {
                 const float* base = &baseVertices[n * BASE_FLOATS];
                 float* p = vertices[n].position;

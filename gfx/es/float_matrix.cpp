@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "gfx/es/float_sine.h"
+#include "base/desktop_maths.h"
 
 namespace {
 
@@ -137,10 +137,10 @@ void rotate(float m[MATRIX_FLOATS], float degrees, float x, float y, float z) {
 void multiplyByPerspective(float m[MATRIX_FLOATS], double fovy, double aspect, double zNear, double zFar) {
     const double radians = fovy / 2 * PI / DEGREES_PER_HALF_TURN;
     const double depth = zFar - zNear;
-    const double sine = std::sin(radians);
+    const double sine = desktopSin(radians);
     if (depth == 0.0 || sine == 0.0 || aspect == 0.0)
         return;
-    const double cotangent = std::cos(radians) / sine;
+    const double cotangent = desktopCos(radians) / sine;
     double p[MATRIX_FLOATS] = {};
     p[0] = cotangent / aspect;
     p[5] = cotangent;

@@ -11,11 +11,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <random>
 
 #include "gfx/es/float_matrix.h"
-#include "gfx/es/float_sine.h"
 
 namespace {
 
@@ -132,18 +130,3 @@ TEST_F(FloatMatrixTest, PerspectiveAndLookAtAsGlu) {
 }
 
 }  // namespace
-
-// The rotations' sine and cosine against this C library's, over the angles
-// the show turns through (under 16 radians, either sign), every 61st float.
-TEST(FloatSine, AnswersAsTheDesktopLibraryToTheLastBit) {
-    constexpr uint32_t SIXTEEN_BITS = 0x41800000;  // 16.0f
-    constexpr uint32_t STRIDE = 61;
-    int differing = 0;
-    for (uint32_t bits = 0; bits < SIXTEEN_BITS; bits += STRIDE) {
-        float x;
-        std::memcpy(&x, &bits, sizeof x);
-        for (const float angle : {x, -x})
-            differing += (desktopSinf(angle) != std::sin(angle)) + (desktopCosf(angle) != std::cos(angle));
-    }
-    EXPECT_EQ(differing, 0);
-}

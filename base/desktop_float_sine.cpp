@@ -1,8 +1,12 @@
-#include "gfx/es/float_sine.h"
-
+// sinf and cosf as the desktop's C library computes them on a processor
+// with fused multiply-add: a double-precision polynomial after a reduction
+// by pi/2, in double below 120 and from the bits of 2/pi beyond.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "base/desktop_maths.h"
+#include "base/quadrant_reduction.h"
 
 namespace {
 
@@ -52,10 +56,18 @@ constexpr double HALF_PI = 0x1.921fb54442d18p0;
 
 // The ranges are told apart by the top 12 bits of the float (exponent and
 // three bits of mantissa), as the library does: below 2^-12 the answer is the
-// first term; below 0.75 no reduction; below 120 the reduction above.
+// first term; below 0.75 no reduction; below 120 the reduction above; below
+// infinity the reduction from the bits of 2/pi.
 constexpr uint32_t TOP_BELOW_TINY = 0x398;     // 2^-12
 constexpr uint32_t TOP_BELOW_QUARTER = 0x3f4;  // pi/4, as its top bits say
 constexpr uint32_t TOP_BELOW_REDUCED = 0x42f;  // 120
+constexpr uint32_t TOP_BELOW_INFINITY = 0x7f8;
+
+// pi/2 in units of the 62 fractional bits of the large reduction.
+constexpr double HALF_PI_PER_FIXED_UNIT = 0x1.921fb54442d18p-62;
+// Each step of the exponent's upper bits moves the window 8 digits on.
+constexpr int WINDOW_FIRST_BIT = 40;
+constexpr int WINDOW_STEP_BITS = 8;
 
 uint32_t topBits(float x) {
     uint32_t bits;
@@ -90,6 +102,28 @@ double reduce(double x, int& quadrant) {
     return std::fma(-static_cast<double>(quadrant), HALF_PI, x);
 }
 
+// |x| less its nearest multiple of pi/2 for |x| >= 120, and that count: the
+// 24-bit mantissa shifted by the exponent's low 3 bits, times a 96-bit
+// window of 2/pi chosen by its next 4, keeping the 2.62-bit fixed-point
+// count of quadrants (exact integer arithmetic), then rounded to double.
+double reduceLarge(uint32_t bits, int& quadrant) {
+    const uint32_t exponent = bits >> 23;
+    const uint32_t m = ((bits & 0x7fffff) | 0x800000) << (exponent & 7);
+    const int first = WINDOW_FIRST_BIT + WINDOW_STEP_BITS * static_cast<int>((exponent >> 3) & 15);
+    const uint64_t window = twoOverPiBits(first);
+    const uint32_t w0 = static_cast<uint32_t>(window >> 32);
+    const uint32_t w1 = static_cast<uint32_t>(window);
+    const uint32_t w2 = static_cast<uint32_t>(twoOverPiBits(first + 64) >> 32);
+    const uint64_t top = static_cast<uint32_t>(m * w0);
+    const uint64_t middle = uint64_t{m} * w1;
+    const uint64_t bottom = uint64_t{m} * w2;
+    uint64_t count = ((top << 32) | (bottom >> 32)) + middle;
+    const uint64_t n = (count + (uint64_t{1} << 61)) >> 62;
+    count -= n << 62;
+    quadrant = static_cast<int>(n);
+    return static_cast<double>(static_cast<int64_t>(count)) * HALF_PI_PER_FIXED_UNIT;
+}
+
 // The cosine is the sine a quadrant on.
 float sineOrCosine(float x, int quadrantShift) {
     const double wide = x;
@@ -97,9 +131,18 @@ float sineOrCosine(float x, int quadrantShift) {
     if (top < TOP_BELOW_QUARTER)
         return evaluate(wide, wide * wide, POSITIVE_COSINE, quadrantShift);
     int quadrant = 0;
-    const double reduced = reduce(wide, quadrant);
-    const Polynomials& p = (quadrant & 2) ? NEGATIVE_COSINE : POSITIVE_COSINE;
-    return evaluate(reduced * QUADRANT_SIGN[quadrant & 3], reduced * reduced, p, quadrant + quadrantShift);
+    if (top < TOP_BELOW_REDUCED) {
+        const double reduced = reduce(wide, quadrant);
+        const Polynomials& p = (quadrant & 2) ? NEGATIVE_COSINE : POSITIVE_COSINE;
+        return evaluate(reduced * QUADRANT_SIGN[quadrant & 3], reduced * reduced, p, quadrant + quadrantShift);
+    }
+    // The reduction saw |x|; the sign comes back as two quadrants more.
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const double reduced = reduceLarge(bits & 0x7fffffff, quadrant);
+    const int signedQuadrant = quadrant + static_cast<int>(bits >> 31);
+    const Polynomials& p = (signedQuadrant & 2) ? NEGATIVE_COSINE : POSITIVE_COSINE;
+    return evaluate(reduced * QUADRANT_SIGN[signedQuadrant & 3], reduced * reduced, p, quadrant + quadrantShift);
 }
 
 }  // namespace
@@ -108,8 +151,8 @@ float desktopSinf(float x) {
     const uint32_t top = topBits(x);
     if (top < TOP_BELOW_TINY)
         return x;
-    if (top >= TOP_BELOW_REDUCED)
-        return std::sin(x);
+    if (top >= TOP_BELOW_INFINITY)
+        return x - x;
     return sineOrCosine(x, 0);
 }
 
@@ -117,7 +160,7 @@ float desktopCosf(float x) {
     const uint32_t top = topBits(x);
     if (top < TOP_BELOW_TINY)
         return 1.0f;
-    if (top >= TOP_BELOW_REDUCED)
-        return std::cos(x);
+    if (top >= TOP_BELOW_INFINITY)
+        return x - x;
     return sineOrCosine(x, 1);
 }
