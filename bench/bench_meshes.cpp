@@ -12,10 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "base/factory_kind.h"
 #include "content/show_data.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/offscreen_window.h"
 #include "scenes/bump_mesh_probe.h"
 #include "scenes/scene_kinds.h"
 
@@ -102,11 +101,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    useOffscreenVideo();
     DisplayConfig config;
     config.fullscreen = false;
     const AppInfo app{nullptr, "bench_meshes"};
-    std::unique_ptr<GlWindow> window(createGlWindow(STANDARD_KIND));
+    std::unique_ptr<GlWindow> window(createOffscreenGlWindow());
     if (!window->init(config, app)) {
         std::fprintf(stderr, "bench_meshes: no window: %s\n", lastWindowError());
         window->shutdown(config, app);

@@ -35,7 +35,7 @@
 #include "base/factory_kind.h"
 #include "platform/child_pipe.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/offscreen_window.h"
 #include "scenes/scene_kinds.h"
 #include "timeline/timeline.h"
 
@@ -277,11 +277,10 @@ void meshes(Report& report, const std::string& benchMeshes) {
 }
 
 double sceneLoadingMs() {
-    useOffscreenVideo();
     DisplayConfig config;
     config.fullscreen = false;
     AppInfo app{nullptr, "bench"};
-    GlWindow* window = createGlWindow(STANDARD_KIND);
+    GlWindow* window = createOffscreenGlWindow();
     std::vector<double> loads;
     // The fade keeps its player and the logo the quit flag; neither is used here.
     std::unique_ptr<MusicPlayer> player(createMusicPlayer(STANDARD_KIND));

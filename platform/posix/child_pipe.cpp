@@ -102,32 +102,34 @@ bool ChildPipe::open(const std::vector<std::string>& argv, std::string& error) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return false;
     }
-    const bool started = spawn(argv, ends[0], pid_, error);
+    pid_t pid = -1;
+    const bool started = spawn(argv, ends[0], pid, error);
     ::close(ends[0]);
     if (!started) {
         ::close(ends[1]);
         return false;
     }
+    process_ = pid;
     input_ = ends[1];
     return true;
 }
 
 bool ChildPipe::write(const void* data, size_t size) {
-    return input_ >= 0 && writeQuietly(input_, static_cast<const char*>(data), size);
+    return input_ != NO_HANDLE && writeQuietly(static_cast<int>(input_), static_cast<const char*>(data), size);
 }
 
 int ChildPipe::close() {
-    if (input_ >= 0)
-        ::close(input_);
-    input_ = -1;
-    const int status = pid_ > 0 ? waitForExit(pid_) : CHILD_ABNORMAL_EXIT;
-    pid_ = -1;
+    if (input_ != NO_HANDLE)
+        ::close(static_cast<int>(input_));
+    input_ = NO_HANDLE;
+    const int status = isOpen() ? waitForExit(static_cast<pid_t>(process_)) : CHILD_ABNORMAL_EXIT;
+    process_ = NO_HANDLE;
     return status;
 }
 
 void ChildPipe::kill() {
-    if (pid_ > 0)
-        ::kill(pid_, SIGKILL);
+    if (isOpen())
+        ::kill(static_cast<pid_t>(process_), SIGKILL);
     close();
 }
 

@@ -119,7 +119,7 @@ bool modeSwitchShowsTheFrame() {
 // Where the window goes on its display, and how large it is. A switched mode
 // and a plain window are centred on the screen (the metrics after the switch,
 // each half taken separately); a scaled frame's window fills the desktop.
-bool windowPlace(const DisplayConfig& config, bool scaled, SDL_Rect& place) {
+bool windowPlace(const DisplayConfig& config, bool fullscreen, bool scaled, SDL_Rect& place) {
     SDL_Rect bounds;
     SDL_DisplayMode desktop;
     if (!displayExists(config.displayIndex) || SDL_GetDisplayBounds(config.displayIndex, &bounds) != 0 ||
@@ -129,8 +129,8 @@ bool windowPlace(const DisplayConfig& config, bool scaled, SDL_Rect& place) {
         place = bounds;
         return true;
     }
-    const int screenWidth = config.fullscreen ? config.modeWidth : desktop.w;
-    const int screenHeight = config.fullscreen ? config.modeHeight : desktop.h;
+    const int screenWidth = fullscreen ? config.modeWidth : desktop.w;
+    const int screenHeight = fullscreen ? config.modeHeight : desktop.h;
     place.x = bounds.x + screenWidth / 2 - config.windowWidth / 2;
     place.y = bounds.y + screenHeight / 2 - config.windowHeight / 2;
     place.w = config.windowWidth;
@@ -151,10 +151,10 @@ void setWindowIcon(SDL_Window* window, const WindowIcon& icon) {
     SDL_FreeSurface(surface);
 }
 
-Uint32 windowFlags(const DisplayConfig& config, bool scaled) {
+Uint32 windowFlags(bool fullscreen, bool scaled) {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     // A plain window keeps its frame, so the desktop can move and close it.
-    if (!config.fullscreen)
+    if (!fullscreen)
         return flags;
     return flags | SDL_WINDOW_BORDERLESS | (scaled ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
 }
@@ -180,9 +180,14 @@ struct StageContext {
     const AppInfo& app;
     GlWindow& handles;
     ScaledFrame& scaledFrame;
+    bool hidden;                // never shown: drawn into the framebuffer object alone
     SDL_DisplayMode mode = {};  // the requested mode, when the display offers it
     bool scaled = false;        // frames are presented scaled
     int depthBits = 0;          // what the context grants
+
+    bool fullscreen() const { return config.fullscreen && !hidden; }
+    // Drawn in a framebuffer of its own, 8 bits a channel whatever the window's.
+    bool ownFramebuffer() const { return scaled || hidden; }
 };
 
 SDL_Window* sdlWindowOf(const StageContext& context) { return static_cast<SDL_Window*>(context.handles.window); }
@@ -216,19 +221,21 @@ void restoreDisplayMode(StageContext& context) {
 bool createWindow(StageContext& context) {
     const DisplayConfig& config = context.config;
     pixelFormatRequest(config);
-    applyPixelFormat(!context.scaled);
+    applyPixelFormat(!context.ownFramebuffer());
     SDL_Rect place = {};
     SDL_Window* sdlWindow = nullptr;
-    if (windowPlace(config, context.scaled, place))
+    if (windowPlace(config, context.fullscreen(), context.scaled, place))
         sdlWindow = SDL_CreateWindow(context.app.title, place.x, place.y, place.w, place.h,
-                                     windowFlags(config, context.scaled));
+                                     windowFlags(context.fullscreen(), context.scaled));
     if (sdlWindow == nullptr)
         return false;
-    if (config.fullscreen && !context.scaled && SDL_SetWindowDisplayMode(sdlWindow, &context.mode) != 0) {
+    if (context.fullscreen() && !context.scaled && SDL_SetWindowDisplayMode(sdlWindow, &context.mode) != 0) {
         SDL_DestroyWindow(sdlWindow);
         return false;
     }
     context.handles.window = sdlWindow;
+    if (context.hidden)
+        return true;
     if (context.app.icon != nullptr)
         setWindowIcon(sdlWindow, *context.app.icon);
     SDL_ShowCursor(SDL_DISABLE);
@@ -252,7 +259,8 @@ void dropDrawable(StageContext& context) { context.handles.deviceContext = nullp
 // SDL set the pixel format with the window (stage 3); what is left here is
 // to show the window, once it has its format.
 bool showWindow(StageContext& context) {
-    SDL_ShowWindow(sdlWindowOf(context));
+    if (!context.hidden)
+        SDL_ShowWindow(sdlWindowOf(context));
     return true;
 }
 
@@ -260,7 +268,7 @@ bool createContext(StageContext& context) {
     SDL_GLContext created = SDL_GL_CreateContext(sdlWindowOf(context));
     if (created == nullptr)
         return false;
-    if (!grantedAsRequested(!context.scaled, context.depthBits)) {
+    if (!grantedAsRequested(!context.ownFramebuffer(), context.depthBits)) {
         SDL_GL_DeleteContext(created);
         return false;
     }
@@ -333,8 +341,8 @@ constexpr bool stagesInOrder() {
 }
 static_assert(stagesInOrder(), "one row per stage, in the order of their numbers");
 
-bool takesPart(const SetupStage& row, const DisplayConfig& config) {
-    return row.scope == StageScope::ALWAYS || config.fullscreen;
+bool takesPart(const SetupStage& row, const StageContext& context) {
+    return row.scope == StageScope::ALWAYS || context.fullscreen();
 }
 
 // Answers whether the stage may go on; a stage under test fails here.
@@ -348,7 +356,7 @@ bool stageAllowed(const SetupStage& row) {
 // Undoes the stages done below status, from lowest up, in shutdown()'s order.
 void undoStages(StageContext& context, int32_t status, int32_t lowest) {
     const auto undo = [&](const SetupStage& row) {
-        if (row.stage < lowest || row.stage >= status || row.undo == nullptr || !takesPart(row, context.config))
+        if (row.stage < lowest || row.stage >= status || row.undo == nullptr || !takesPart(row, context))
             return;
         row.undo(context);
         noteUndoneStage(row.stage);
@@ -371,9 +379,9 @@ const char* lastWindowError() { return SDL_GetError(); }
 // nothing of the stages before it, shutdown() does.
 bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
     prepareVideo(config);
-    StageContext context{config, app, *this, scaledFrame_};
+    StageContext context{config, app, *this, scaledFrame_, hidden_};
     for (const SetupStage& row : SETUP_STAGES) {
-        if (!takesPart(row, config))
+        if (!takesPart(row, context))
             continue;
         if (!stageAllowed(row) || (row.perform != nullptr && !row.perform(context))) {
             config.status = row.stage;
@@ -387,8 +395,8 @@ bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
     // shutdown() finds stage 2 failed.
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(window), &drawableWidth, &drawableHeight);
-    const bool scaled =
-        context.scaled || drawableWidth != config.windowWidth || drawableHeight != config.windowHeight;
+    const bool scaled = context.ownFramebuffer() || drawableWidth != config.windowWidth ||
+                        drawableHeight != config.windowHeight;
     if (scaled && !scaledFrame_.create(config.windowWidth, config.windowHeight, context.depthBits)) {
         undoStages(context, SETUP_DONE, STAGE_CREATE_WINDOW);
         SDL_SetError("no %ux%u display mode with %u-bit pixels, and no framebuffer objects to draw the frame "
@@ -441,6 +449,9 @@ bool SdlGlWindow::swapBuffers() {
     glFlush();
     if (window == nullptr)
         return false;
+    // A hidden window's frame stays in its framebuffer, where it was read.
+    if (hidden_)
+        return true;
     SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
     if (scaledFrame_.active()) {
         // Read every frame: the desktop may resize a window that fills it.
@@ -454,7 +465,7 @@ bool SdlGlWindow::swapBuffers() {
 
 bool SdlGlWindow::shutdown(DisplayConfig& config, const AppInfo& app) {
     forgetUndoneStages();
-    StageContext context{config, app, *this, scaledFrame_};
+    StageContext context{config, app, *this, scaledFrame_, hidden_};
     undoStages(context, config.status, STAGE_REGISTER_CLASS);
     return true;
 }

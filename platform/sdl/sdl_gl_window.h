@@ -13,6 +13,10 @@
 //     desktop can move and close it.
 //   - Space, Left, Right, Page Up, Page Down, Home, comma and full stop are
 //     the viewer's commands; held down, all but Space and Home repeat.
+//   - A window made HIDDEN_OFFSCREEN is never shown and never fullscreen,
+//     whatever the config says: it draws every frame into a framebuffer
+//     object of the frame's size (the scaled frame's, never presented), which
+//     glReadPixels reads before the swap; the swap then does nothing.
 //   - window and deviceContext are the SDL_Window, renderContext the
 //     SDL_GLContext.
 #pragma once
@@ -22,8 +26,12 @@
 #include "platform/gl_window.h"
 #include "platform/sdl/scaled_frame.h"
 
+enum class SdlWindowUse { SHOWN, HIDDEN_OFFSCREEN };
+
 class SdlGlWindow : public GlWindow {
 public:
+    explicit SdlGlWindow(SdlWindowUse use = SdlWindowUse::SHOWN) : hidden_(use == SdlWindowUse::HIDDEN_OFFSCREEN) {}
+
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
     bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
@@ -31,6 +39,7 @@ public:
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
 
 private:
-    ScaledFrame scaledFrame_;  // active when frames are presented scaled
+    bool hidden_;
+    ScaledFrame scaledFrame_;  // active when frames are presented scaled, or drawn hidden
     ViewerCommandQueue viewerCommands_;
 };

@@ -21,3 +21,16 @@ std::string utf8FromWide(const wchar_t* text) {
     utf8.resize(static_cast<size_t>(length - 1));
     return utf8;
 }
+
+std::string windowsErrorText(unsigned long code) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length > 0 ? utf8FromWide(text) : "error " + std::to_string(code);
+    LocalFree(text);
+    // The system's messages end in a full stop and a line break.
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}

@@ -11,3 +11,7 @@
 std::wstring wideFromUtf8(const char* text);
 
 std::string utf8FromWide(const wchar_t* text);
+
+// The system's message for a GetLastError() code, in one line without its
+// full stop.
+std::string windowsErrorText(unsigned long code);

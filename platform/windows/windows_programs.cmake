@@ -67,3 +67,4 @@ function(pelmira_windows_program target subsystem description)
 endfunction()
 
 pelmira_windows_program(pelmira15 GUI "${PELMIRA_PRODUCT_NAME}")
+pelmira_windows_program(pelmira15-capture CONSOLE "${PELMIRA_PRODUCT_NAME} recorder")

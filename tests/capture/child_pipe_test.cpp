@@ -1,11 +1,11 @@
 // Children fed through a pipe: bytes arrive, exit statuses come back, a
-// missing program or a gone reader is an answer rather than a crash, and no
-// child holds another's pipe open.
+// missing program or a gone reader is an answer rather than a crash, no
+// child holds another's pipe open, and arguments arrive as they were given.
+// The child is child_pipe_helper, so the suite runs on every desktop.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,21 +15,28 @@
 
 namespace {
 
-std::string scratch(const char* name) { return "/tmp/child-pipe-" + std::to_string(getpid()) + "-" + name; }
+const std::string HELPER = CHILD_PIPE_HELPER;
+
+// Unique per run: the plain and the sanitized trees share the temporary folder.
+std::string scratch(const char* name) {
+    static const std::string run = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    return testing::TempDir() + "child-pipe-" + run + "-" + name;
+}
 
 std::string fileText(const std::string& path) {
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(ChildPipe, BytesReachTheChildAndItsStatusComesBack) {
-    const std::string out = scratch("cat");
+    const std::string out = scratch("copy");
     ChildPipe child;
     std::string error;
-    ASSERT_TRUE(child.open({"sh", "-c", "cat > '" + out + "'; exit 3"}, error)) << error;
+    ASSERT_TRUE(child.open({HELPER, "copy", out, "3"}, error)) << error;
     ASSERT_TRUE(child.write("frame one\n", 10));
     ASSERT_TRUE(child.write("frame two\n", 10));
     EXPECT_EQ(child.close(), 3);
+    EXPECT_FALSE(child.isOpen());
     EXPECT_EQ(fileText(out), "frame one\nframe two\n");
     std::remove(out.c_str());
 }
@@ -47,7 +54,7 @@ TEST(ChildPipe, MissingProgramIsAReasonNotAChild) {
 TEST(ChildPipe, GoneReaderFailsTheWriteWithoutKillingUs) {
     ChildPipe child;
     std::string error;
-    ASSERT_TRUE(child.open({"true"}, error)) << error;
+    ASSERT_TRUE(child.open({HELPER, "exit", "0"}, error)) << error;
     const std::vector<char> block(1 << 20, 'x');
     bool failed = false;
     for (int i = 0; i < 64 && !failed; ++i)
@@ -64,9 +71,10 @@ TEST(ChildPipe, ALaterChildDoesNotHoldTheFirstOnesPipe) {
     const std::string out = scratch("eof");
     ChildPipe first, second;
     std::string error;
-    ASSERT_TRUE(first.open({"sh", "-c", "cat > /dev/null; echo eof > '" + out + "'"}, error)) << error;
+    ASSERT_TRUE(first.open({HELPER, "copy", out, "0"}, error)) << error;
     const auto before = std::chrono::steady_clock::now();
-    ASSERT_TRUE(second.open({"sleep", std::to_string(LATER_CHILD_LIFE.count())}, error)) << error;
+    ASSERT_TRUE(second.open({HELPER, "sleep", std::to_string(LATER_CHILD_LIFE.count())}, error)) << error;
+    ASSERT_TRUE(first.write("eof\n", 4));
     EXPECT_EQ(first.close(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - before, LATER_CHILD_LIFE);
     EXPECT_EQ(fileText(out), "eof\n");
@@ -75,11 +83,26 @@ TEST(ChildPipe, ALaterChildDoesNotHoldTheFirstOnesPipe) {
     std::remove(out.c_str());
 }
 
-TEST(RunChild, WaitsWithStdinAtEndOfFile) {
+// Windows passes one command line that the child splits again: blanks,
+// quotes and backslashes before them must survive the round trip.
+TEST(RunChild, ArgumentsArriveAsGivenWithStdinAtEndOfFile) {
+    const std::string out = scratch("args");
+    const std::vector<std::string> args = {"plain", "", "two words", "say \"hi\"", "tail\\", "back\\\\\"slash", "a\\b"};
+    std::vector<std::string> argv = {HELPER, "args", out};
+    argv.insert(argv.end(), args.begin(), args.end());
     int status = -1;
     std::string error;
-    ASSERT_TRUE(runChild({"sh", "-c", "cat; exit 4"}, status, error)) << error;
+    ASSERT_TRUE(runChild(argv, status, error)) << error;
+    EXPECT_EQ(status, 0);
+    std::string expected;
+    for (const std::string& arg : args)
+        expected += arg + "\n";
+    EXPECT_EQ(fileText(out), expected);
+
+    ASSERT_TRUE(runChild({HELPER, "copy", out, "4"}, status, error)) << error;
     EXPECT_EQ(status, 4);
+    EXPECT_EQ(fileText(out), "");
+    std::remove(out.c_str());
 }
 
 }  // namespace

@@ -4,18 +4,16 @@
 
 #include <cstdio>
 
-#include "base/factory_kind.h"
 #include "gfx/fixed_gl_state.h"
 #include "platform/gl_window.h"
-#include "platform/offscreen_video.h"
+#include "platform/offscreen_window.h"
 
 namespace {
 
-// The show's own window, windowed on the offscreen driver: its pixel format
-// and its fixed state.
+// The show's own window, drawing offscreen: its pixel format and its fixed
+// state.
 GlWindow* openSharedWindow() {
-    useOffscreenVideo();
-    GlWindow* window = createGlWindow(STANDARD_KIND);
+    GlWindow* window = createOffscreenGlWindow();
     DisplayConfig config;
     config.fullscreen = false;
     const AppInfo app{nullptr, "test"};
