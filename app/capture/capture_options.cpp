@@ -8,6 +8,7 @@
 
 #include "app/capture/frame_times.h"
 #include "app/long_option.h"
+#include "base/file_path.h"
 #include "timeline/timeline.h"
 
 // Every line fits an 80-column terminal.
@@ -89,7 +90,7 @@ bool parseBitrate(const std::string& text, uint32_t& bitsPerSecond) {
 
 // Any case: FRAME.PNG is a PNG name too.
 bool isPngName(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = utf8Path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == PNG_EXTENSION;
@@ -97,7 +98,7 @@ bool isPngName(const std::string& path) {
 
 bool isFolderPath(const std::string& path) {
     std::error_code failure;
-    return path.back() == '/' || std::filesystem::is_directory(path, failure);
+    return path.back() == '/' || std::filesystem::is_directory(utf8Path(path), failure);
 }
 
 // What the command line said, before it is checked as a whole.

@@ -15,14 +15,14 @@ bool FrameSink::writeAudio(const int16_t*, size_t) { return true; }
 
 bool outputCanBeWritten(const std::string& path, const std::string& trial) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(path).parent_path();
+    const fs::path folder = utf8Path(path).parent_path();
     std::error_code failure;
     if (!folder.empty() && !fs::is_directory(folder, failure)) {
-        captureMessage("cannot write %s: no folder %s", path.c_str(), folder.string().c_str());
+        captureMessage("cannot write %s: no folder %s", path.c_str(), utf8Name(folder).c_str());
         return false;
     }
     // A pipe or a device may block on opening, or take the trial as data.
-    const fs::file_status status = fs::status(trial, failure);
+    const fs::file_status status = fs::status(utf8Path(trial), failure);
     if (fs::is_other(status))
         return true;
     std::FILE* file = openFile(trial.c_str(), "ab");
@@ -32,6 +32,6 @@ bool outputCanBeWritten(const std::string& path, const std::string& trial) {
     }
     std::fclose(file);
     if (!fs::exists(status))
-        std::remove(trial.c_str());
+        fs::remove(utf8Path(trial), failure);
     return true;
 }

@@ -14,6 +14,7 @@
 #include "app/capture/recording.h"
 #include "app/capture/video_sink.h"
 #include "app/run_sequence.h"
+#include "base/file_path.h"
 #include "platform/program_start.h"
 #include "platform/quit_request.h"
 #include "platform/terminal.h"
@@ -59,9 +60,9 @@ int main(int argc, char** argv) {
     // The output stays where the user meant it once the data folder becomes
     // the working directory.
     std::error_code failure;
-    const std::filesystem::path output = std::filesystem::absolute(options.path, failure);
+    const std::filesystem::path output = std::filesystem::absolute(utf8Path(options.path), failure);
     if (!failure)
-        options.path = output.string();
+        options.path = utf8Name(output);
     std::string tried;
     if (!enterShowData(tried)) {
         captureMessage("cannot find %s; looked in %s", MUSIC_FILE, tried.c_str());

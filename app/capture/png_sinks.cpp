@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/capture/capture_log.h"
+#include "base/file_path.h"
 #include "gfx/png_writer.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr const char* FRAME_SUFFIX = ".png";
 constexpr size_t FRAME_NAME_BYTES = 32;
 
 std::string inFolder(const std::string& folder, const std::string& name) {
-    return (fs::path(folder) / name).string();
+    return utf8Name(utf8Path(folder) / name);
 }
 
 std::string frameName(uint32_t index) {
@@ -68,9 +69,10 @@ std::string PngFileSink::abandon() { return ""; }
 
 bool PngFolderSink::open() {
     std::error_code failure;
-    madeFolder_ = !fs::exists(folder_, failure);
-    fs::create_directories(folder_, failure);
-    if (failure || !fs::is_directory(folder_, failure)) {
+    const fs::path folder = utf8Path(folder_);
+    madeFolder_ = !fs::exists(folder, failure);
+    fs::create_directories(folder, failure);
+    if (failure || !fs::is_directory(folder, failure)) {
         captureMessage("cannot make the folder %s: %s", folder_.c_str(),
                        failure ? failure.message().c_str() : "a file of that name is in the way");
         return false;
@@ -92,7 +94,7 @@ bool PngFolderSink::beginAudio(uint32_t sampleRate) {
 bool PngFolderSink::removeOldFrames() {
     std::vector<fs::path> old;
     std::error_code failure;
-    for (fs::directory_iterator entry(folder_, failure), end; !failure && entry != end; entry.increment(failure)) {
+    for (fs::directory_iterator entry(utf8Path(folder_), failure), end; !failure && entry != end; entry.increment(failure)) {
         if (isFrameName(entry->path().filename().string()))
             old.push_back(entry->path());
     }
@@ -106,11 +108,11 @@ bool PngFolderSink::removeOldFrames() {
         captureMessage("%s already holds frames of a recording; --force replaces them", folder_.c_str());
         return false;
     }
-    old.push_back(inFolder(folder_, AUDIO_FILE));
+    old.push_back(utf8Path(inFolder(folder_, AUDIO_FILE)));
     for (const fs::path& file : old) {
         fs::remove(file, failure);
         if (failure) {
-            captureMessage("cannot remove %s: %s", file.string().c_str(), failure.message().c_str());
+            captureMessage("cannot remove %s: %s", utf8Name(file).c_str(), failure.message().c_str());
             return false;
         }
     }
@@ -141,11 +143,11 @@ bool PngFolderSink::finish() {
 
 std::string PngFolderSink::abandon() {
     audio_.discard();
-    for (uint32_t index = 0; index < framesWritten_; ++index)
-        std::remove(inFolder(folder_, frameName(index)).c_str());
-    const std::string removed = std::to_string(framesWritten_) + " frames and " + AUDIO_FILE;
     std::error_code ignored;
-    if (madeFolder_ && fs::remove(folder_, ignored))
+    for (uint32_t index = 0; index < framesWritten_; ++index)
+        fs::remove(utf8Path(inFolder(folder_, frameName(index))), ignored);
+    const std::string removed = std::to_string(framesWritten_) + " frames and " + AUDIO_FILE;
+    if (madeFolder_ && fs::remove(utf8Path(folder_), ignored))
         return "the folder " + folder_ + " it made, with " + removed;
     return removed + " from " + folder_;
 }

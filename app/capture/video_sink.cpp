@@ -3,9 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "app/capture/capture_log.h"
+#include "base/file_path.h"
 #include "platform/sdl/scaled_frame.h"
 
 namespace {
@@ -200,13 +203,16 @@ bool VideoSink::muxInto() {
         captureMessage("ffmpeg could not write %s (exit status %d)", path_.c_str(), status);
         return false;
     }
-    if (std::rename(outputPath_.c_str(), path_.c_str()) == 0)
+    std::error_code failure;
+    std::filesystem::rename(utf8Path(outputPath_), utf8Path(path_), failure);
+    if (!failure)
         return true;
-    captureMessage("cannot write %s: %s", path_.c_str(), std::strerror(errno));
+    captureMessage("cannot write %s: %s", path_.c_str(), failure.message().c_str());
     return false;
 }
 
 void VideoSink::removeTemporaries() {
+    std::error_code ignored;
     for (const std::string* temporary : {&videoPath_, &audioPath_, &outputPath_})
-        std::remove(temporary->c_str());
+        std::filesystem::remove(utf8Path(*temporary), ignored);
 }

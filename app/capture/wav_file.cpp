@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "audio/track_decoder.h"
 #include "base/file_path.h"
@@ -113,5 +115,6 @@ void WavFile::discard() {
     if (file_ != nullptr)
         std::fclose(file_);
     file_ = nullptr;
-    std::remove(path_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(utf8Path(path_), ignored);
 }

@@ -171,7 +171,8 @@ def install_check(mode):
         if not os.path.isfile(shortcut):
             raise CheckError(f'no shortcut {start_menu}\\{SHORTCUT}')
         mode.installed.update(key=key, folder=folder, shortcut=shortcut)
-        return f'{len(installed)} files, {key["EstimatedSize"]} KiB, in {folder}'
+        # reg query shows a DWORD in hexadecimal.
+        return f'{len(installed)} files, {int(key["EstimatedSize"], 0)} KiB, in {folder}'
     check.__doc__ = f'the installer installs silently for {mode.name}: files, shortcut, uninstall key'
     return check
 

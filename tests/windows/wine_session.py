@@ -89,7 +89,8 @@ class WineSession:
     Windows program needs to run in it (pass it to subprocess)."""
 
     def __init__(self, template):
-        self.template = template
+        # Wine takes no relative prefix.
+        self.template = os.path.abspath(template)
         self.env = None
         self._xvfb = None
         self._folder = None
