@@ -27,8 +27,9 @@ public:
     ScaledFrame(const ScaledFrame&) = delete;
     ScaledFrame& operator=(const ScaledFrame&) = delete;
 
-    // depthBits matches the window's own depth buffer, so depth tests round
-    // as they would there.
+    // depthBits matches the depth buffer the frame would otherwise have (the
+    // window's own; the bits asked for, for a hidden window), so depth tests
+    // round as they would there.
     bool create(int width, int height, int depthBits);
     void present(int drawableWidth, int drawableHeight);
     void destroy();

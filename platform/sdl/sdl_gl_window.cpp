@@ -397,7 +397,11 @@ bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
     SDL_GL_GetDrawableSize(static_cast<SDL_Window*>(window), &drawableWidth, &drawableHeight);
     const bool scaled = context.ownFramebuffer() || drawableWidth != config.windowWidth ||
                         drawableHeight != config.windowHeight;
-    if (scaled && !scaledFrame_.create(config.windowWidth, config.windowHeight, context.depthBits)) {
+    // A hidden window has no buffer of its own for the frame to match: its
+    // depth buffer has the bits asked for, as an offscreen context grants
+    // them, since depth tests round with them.
+    const int frameDepthBits = context.hidden ? sharedPixelFormat.depthBits : context.depthBits;
+    if (scaled && !scaledFrame_.create(config.windowWidth, config.windowHeight, frameDepthBits)) {
         undoStages(context, SETUP_DONE, STAGE_CREATE_WINDOW);
         SDL_SetError("no %ux%u display mode with %u-bit pixels, and no framebuffer objects to draw the frame "
                      "scaled",
