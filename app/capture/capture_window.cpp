@@ -8,6 +8,7 @@
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
+#include "platform/sdl/scaled_frame.h"
 
 // The default pack alignment of 4 reads rows without padding.
 static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");
@@ -21,7 +22,10 @@ bool CaptureWindow::init(DisplayConfig& config, const AppInfo& app) {
     assert(config.windowWidth == FRAME_WIDTH && config.windowHeight == FRAME_HEIGHT);
     readBack_.resize(FRAME_BYTES);
     frame_.resize(FRAME_BYTES);
-    return screen_->init(config, app);
+    if (!screen_->init(config, app))
+        return false;
+    topRowFirst_ = drawnTopRowFirst();
+    return true;
 }
 
 uint32_t CaptureWindow::pumpMessages() { return screen_->pumpMessages() | recording_.requests(); }
@@ -30,9 +34,10 @@ uint32_t CaptureWindow::pumpMessages() { return screen_->pumpMessages() | record
 bool CaptureWindow::swapBuffers() {
     if (recording_.wantsPixels()) {
         glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, readBack_.data());
-        for (int row = 0; row < FRAME_HEIGHT; ++row)
-            std::memcpy(&frame_[row * FRAME_ROW_BYTES], &readBack_[(FRAME_HEIGHT - 1 - row) * FRAME_ROW_BYTES],
-                        FRAME_ROW_BYTES);
+        for (int row = 0; row < FRAME_HEIGHT; ++row) {
+            const int drawnRow = topRowFirst_ ? row : FRAME_HEIGHT - 1 - row;
+            std::memcpy(&frame_[row * FRAME_ROW_BYTES], &readBack_[drawnRow * FRAME_ROW_BYTES], FRAME_ROW_BYTES);
+        }
         recording_.frameDrawn(frame_.data());
     } else {
         glFinish();

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "gfx/gl_subset.h"
@@ -27,6 +28,9 @@ struct FramebufferCalls {
 FramebufferCalls gl = {};
 
 constexpr int CORE_FRAMEBUFFER_MAJOR = 3;
+// Clip control: core since OpenGL 4.5, or ARB_clip_control.
+constexpr int CORE_CLIP_CONTROL_MAJOR = 4;
+constexpr int CORE_CLIP_CONTROL_MINOR = 5;
 
 bool driverHasFramebuffers() {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -34,6 +38,16 @@ bool driverHasFramebuffers() {
     const bool core = version != nullptr && version[0] >= '0' + CORE_FRAMEBUFFER_MAJOR && version[0] <= '9';
     const bool extension = extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
     return core || extension;
+}
+
+bool driverHasClipControl() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    int major = 0, minor = 0;
+    const bool core = version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                      (major > CORE_CLIP_CONTROL_MAJOR ||
+                       (major == CORE_CLIP_CONTROL_MAJOR && minor >= CORE_CLIP_CONTROL_MINOR));
+    return core || (extensions != nullptr && std::strstr(extensions, "GL_ARB_clip_control") != nullptr);
 }
 
 template <typename Call>
@@ -76,6 +90,14 @@ FrameRect fitFrame(int frameWidth, int frameHeight, int drawableWidth, int drawa
     return rect;
 }
 
+bool drawnTopRowFirst() {
+    if (!driverHasClipControl())
+        return false;
+    GLint origin = GL_LOWER_LEFT;
+    glGetIntegerv(GL_CLIP_ORIGIN, &origin);
+    return origin == GL_UPPER_LEFT;
+}
+
 bool ScaledFrame::create(int width, int height, int depthBits) {
     if (!loadFramebufferCalls())
         return false;
@@ -98,6 +120,12 @@ bool ScaledFrame::create(int width, int height, int depthBits) {
         return false;
     }
     return true;
+}
+
+void ScaledFrame::layOutTopRowFirst() {
+    PFNGLCLIPCONTROLPROC clipControl = nullptr;
+    if (driverHasClipControl() && lookUp(clipControl, "glClipControl"))
+        clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
 }
 
 void ScaledFrame::present(int drawableWidth, int drawableHeight) {

@@ -21,6 +21,11 @@ struct FrameRect {
 // centred in it.
 FrameRect fitFrame(int frameWidth, int frameHeight, int drawableWidth, int drawableHeight);
 
+// Whether what is being drawn comes back from glReadPixels top row first
+// (a frame laid out by ScaledFrame::layOutTopRowFirst()) rather than bottom
+// row first. Needs the current context.
+bool drawnTopRowFirst();
+
 class ScaledFrame {
 public:
     ScaledFrame() = default;
@@ -31,6 +36,13 @@ public:
     // window's own; the bits asked for, for a hidden window), so depth tests
     // round as they would there.
     bool create(int width, int height, int depthBits);
+    // Lays the frame out as a window's buffer is, top row first, where the
+    // driver can (clip control), so that polygon edges fall on the pixels
+    // they fall on in a window: a framebuffer object's rows run bottom up,
+    // and rasterisation follows them. Rows of the viewport and scissor boxes
+    // then count from the top; the show's are symmetric about the middle.
+    // For a frame that is read back rather than presented.
+    void layOutTopRowFirst();
     void present(int drawableWidth, int drawableHeight);
     void destroy();
     bool active() const { return framebuffer_ != 0; }

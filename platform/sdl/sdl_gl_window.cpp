@@ -410,6 +410,9 @@ bool SdlGlWindow::init(DisplayConfig& config, const AppInfo& app) {
         return false;
     }
 
+    // Its frame is read back, never presented: laid out as a window's.
+    if (context.hidden)
+        scaledFrame_.layOutTopRowFirst();
     config.status = SETUP_DONE;
     return true;
 }
