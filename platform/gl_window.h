@@ -123,6 +123,9 @@ public:
     virtual bool takeViewerCommand(ViewerCommand&) { return false; }
     virtual bool swapBuffers() = 0;
     virtual bool shutdown(DisplayConfig& config, const AppInfo& app) = 0;
+    // Whether glReadPixels gives the frame top row first, as a window that
+    // lays its frame out so does, rather than bottom row first.
+    virtual bool readsTopRowFirst() const { return false; }
 
     // The platform's handles, null until the stage that makes each is done.
     void* deviceContext = nullptr;  // the GL drawable (stage 4)

@@ -8,7 +8,6 @@
 
 #include "app/capture/frame_sink.h"
 #include "app/capture/recording.h"
-#include "platform/sdl/scaled_frame.h"
 
 // The default pack alignment of 4 reads rows without padding.
 static_assert(FRAME_ROW_BYTES % 4 == 0, "frame rows are read back unpadded");
@@ -22,10 +21,7 @@ bool CaptureWindow::init(DisplayConfig& config, const AppInfo& app) {
     assert(config.windowWidth == FRAME_WIDTH && config.windowHeight == FRAME_HEIGHT);
     readBack_.resize(FRAME_BYTES);
     frame_.resize(FRAME_BYTES);
-    if (!screen_->init(config, app))
-        return false;
-    topRowFirst_ = drawnTopRowFirst();
-    return true;
+    return screen_->init(config, app);
 }
 
 uint32_t CaptureWindow::pumpMessages() { return screen_->pumpMessages() | recording_.requests(); }
@@ -34,8 +30,9 @@ uint32_t CaptureWindow::pumpMessages() { return screen_->pumpMessages() | record
 bool CaptureWindow::swapBuffers() {
     if (recording_.wantsPixels()) {
         glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, readBack_.data());
+        const bool topRowFirst = screen_->readsTopRowFirst();
         for (int row = 0; row < FRAME_HEIGHT; ++row) {
-            const int drawnRow = topRowFirst_ ? row : FRAME_HEIGHT - 1 - row;
+            const int drawnRow = topRowFirst ? row : FRAME_HEIGHT - 1 - row;
             std::memcpy(&frame_[row * FRAME_ROW_BYTES], &readBack_[drawnRow * FRAME_ROW_BYTES], FRAME_ROW_BYTES);
         }
         recording_.frameDrawn(frame_.data());

@@ -27,7 +27,6 @@ public:
 private:
     Recording& recording_;
     std::unique_ptr<GlWindow> screen_;  // the wrapped window, which draws and swaps
-    std::vector<uint8_t> readBack_;     // bottom row first, as OpenGL reads, unless topRowFirst_
-    bool topRowFirst_ = false;          // the window lays its frame out top row first
+    std::vector<uint8_t> readBack_;     // as the window reads: bottom row first, or top row first
     std::vector<uint8_t> frame_;        // top row first
 };

@@ -90,14 +90,6 @@ FrameRect fitFrame(int frameWidth, int frameHeight, int drawableWidth, int drawa
     return rect;
 }
 
-bool drawnTopRowFirst() {
-    if (!driverHasClipControl())
-        return false;
-    GLint origin = GL_LOWER_LEFT;
-    glGetIntegerv(GL_CLIP_ORIGIN, &origin);
-    return origin == GL_UPPER_LEFT;
-}
-
 bool ScaledFrame::create(int width, int height, int depthBits) {
     if (!loadFramebufferCalls())
         return false;
@@ -124,7 +116,8 @@ bool ScaledFrame::create(int width, int height, int depthBits) {
 
 void ScaledFrame::layOutTopRowFirst() {
     PFNGLCLIPCONTROLPROC clipControl = nullptr;
-    if (driverHasClipControl() && lookUp(clipControl, "glClipControl"))
+    topRowFirst_ = driverHasClipControl() && lookUp(clipControl, "glClipControl");
+    if (topRowFirst_)
         clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
 }
 
@@ -172,4 +165,5 @@ void ScaledFrame::destroy() {
     if (depth_ != 0)
         gl.deleteRenderbuffers(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
+    topRowFirst_ = false;
 }

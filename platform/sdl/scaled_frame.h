@@ -21,11 +21,6 @@ struct FrameRect {
 // centred in it.
 FrameRect fitFrame(int frameWidth, int frameHeight, int drawableWidth, int drawableHeight);
 
-// Whether what is being drawn comes back from glReadPixels top row first
-// (a frame laid out by ScaledFrame::layOutTopRowFirst()) rather than bottom
-// row first. Needs the current context.
-bool drawnTopRowFirst();
-
 class ScaledFrame {
 public:
     ScaledFrame() = default;
@@ -43,6 +38,7 @@ public:
     // then count from the top; the show's are symmetric about the middle.
     // For a frame that is read back rather than presented.
     void layOutTopRowFirst();
+    bool topRowFirst() const { return topRowFirst_; }
     void present(int drawableWidth, int drawableHeight);
     void destroy();
     bool active() const { return framebuffer_ != 0; }
@@ -53,4 +49,5 @@ private:
     uint32_t framebuffer_ = 0;
     uint32_t colour_ = 0;
     uint32_t depth_ = 0;
+    bool topRowFirst_ = false;
 };

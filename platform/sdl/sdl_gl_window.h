@@ -37,6 +37,7 @@ public:
     bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
     bool swapBuffers() override;
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
+    bool readsTopRowFirst() const override { return scaledFrame_.topRowFirst(); }
 
 private:
     bool hidden_;
