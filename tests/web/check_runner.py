@@ -10,12 +10,14 @@ Exit status: 0 all passed, 1 a check failed or nothing could be checked,
 import argparse
 import os
 import sys
-import time
 from dataclasses import dataclass
 
 from headless_chromium import Browser, Page, WebTestError, chromium_path, end_on_signals, require_websocket
 from show_page import require_web_build
 from static_site import StaticSite
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from check_list import CheckList  # noqa: E402
 
 SKIPPED = 77
 
@@ -38,26 +40,16 @@ def run(checks):
     if chromium_path() is None:
         print(f'{program}: skipped: chromium is not installed (Debian package chromium)')
         return SKIPPED
-    started = time.monotonic()
-    failed = 0
+    check_list = CheckList(checks, WebTestError)
     try:
         require_websocket()
         require_web_build(args.web)
         with StaticSite(args.web) as site, Browser() as browser:
-            context = Checks(browser.new_page(), site, args.web, args.capture)
-            for check in checks:
-                name = check.__doc__.strip()
-                try:
-                    figures = check(context)
-                    print(f'ok    {name}' + (f': {figures}' if figures else ''), flush=True)
-                except WebTestError as error:
-                    failed += 1
-                    print(f'FAIL  {name}: {error}', flush=True)
+            check_list.run(Checks(browser.new_page(), site, args.web, args.capture))
     except WebTestError as error:
         print(f'{program}: {error}')
         return 1
     except KeyboardInterrupt as signal_name:
         print(f'{program}: interrupted ({signal_name or "SIGINT"}), Chromium ended')
         return 1
-    print(f'{program}: {len(checks) - failed} of {len(checks)} checks passed in {time.monotonic() - started:.1f} s')
-    return 1 if failed else 0
+    return check_list.summary(program)

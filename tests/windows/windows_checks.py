@@ -17,6 +17,9 @@ from dataclasses import dataclass
 
 from wine_session import SKIPPED, WineError, WineSession, wine_missing
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from check_list import CheckList  # noqa: E402
+
 SHOW_EXE = 'pelmira15.exe'
 CAPTURE_EXE = 'pelmira15-capture.exe'
 TITLE = 'Pelmira 15 Advert'
@@ -105,21 +108,11 @@ def run(checks, files=()):
     if shutil.which('xdotool') is None:
         print(f'{program}: xdotool is missing (Debian package xdotool)')
         return 1
-    started = time.monotonic()
-    failed = 0
+    check_list = CheckList(checks, CheckError)
     try:
         with WineSession(args.template) as session:
-            context = Checks(session, os.path.abspath(args.windows), args.capture, args)
-            for check in checks:
-                name = check.__doc__.strip()
-                try:
-                    figures = check(context)
-                    print(f'ok    {name}' + (f': {figures}' if figures else ''), flush=True)
-                except CheckError as error:
-                    failed += 1
-                    print(f'FAIL  {name}: {error}', flush=True)
+            check_list.run(Checks(session, os.path.abspath(args.windows), args.capture, args))
     except WineError as error:
         print(f'{program}: {error}')
         return 1
-    print(f'{program}: {len(checks) - failed} of {len(checks)} checks passed in {time.monotonic() - started:.1f} s')
-    return 1 if failed else 0
+    return check_list.summary(program)
