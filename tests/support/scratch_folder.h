@@ -34,7 +34,7 @@ inline std::string makeScratchFolder(const std::string& name) {
             const fs::path folder = root / leaf;
             // False without an error: the name is taken, so draw another.
             if (fs::create_directory(folder, error))
-                return folder.string();
+                return folder.generic_string();
             if (error)
                 break;
         }
