@@ -1,10 +1,9 @@
 #include "tests/audio/audio_fixtures.h"
 
-#include <lame/lame.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,24 +17,20 @@
 
 namespace {
 
-constexpr int CHANNELS = 2;
-constexpr int BITRATE_KBPS = 128;
-constexpr int FAST_QUALITY = 7;
-constexpr double SWEEP_FROM_HZ = 220.0;
-constexpr double SWEEP_TO_HZ = 880.0;
-constexpr double TWO_PI = 6.283185307179586;
 constexpr int WATCH_STEP_MS = 5;
+constexpr int OVERWRITE = 1;
 
 // The folder is made on first use and removed when the process ends.
 class FixtureFolder {
 public:
     FixtureFolder() : path_(makeScratchFolder("audio-test")) {
         if (path_.empty())
-            path_ = "/tmp";
+            std::fprintf(stderr, "audio fixtures: no scratch folder can be made\n");
     }
     ~FixtureFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
     }
     const std::string& path() const { return path_; }
 
@@ -43,32 +38,13 @@ private:
     std::string path_;
 };
 
-std::string writeTrack(const std::string& name, double seconds, double silentSeconds) {
-    const int frames = static_cast<int>(seconds * FIXTURE_RATE);
-    std::vector<short> pcm(static_cast<size_t>(frames) * CHANNELS);
-    double phase = 0.0;
-    for (int i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / FIXTURE_RATE;
-        const double hz = SWEEP_FROM_HZ + (SWEEP_TO_HZ - SWEEP_FROM_HZ) * t / seconds;
-        phase += TWO_PI * hz / FIXTURE_RATE;
-        const double value = t < silentSeconds ? 0.0 : FIXTURE_AMPLITUDE * std::sin(phase);
-        pcm[static_cast<size_t>(i) * CHANNELS] = static_cast<short>(value);
-        pcm[static_cast<size_t>(i) * CHANNELS + 1] = static_cast<short>(value);
-    }
-    lame_t lame = lame_init();
-    lame_set_in_samplerate(lame, FIXTURE_RATE);
-    lame_set_out_samplerate(lame, FIXTURE_RATE);
-    lame_set_num_channels(lame, CHANNELS);
-    lame_set_brate(lame, BITRATE_KBPS);
-    lame_set_quality(lame, FAST_QUALITY);
-    lame_init_params(lame);
-    // LAME's documented worst case: 1.25 x samples + 7200 bytes.
-    std::vector<unsigned char> mp3(static_cast<size_t>(frames) * 5 / 4 + 7200);
-    const int body = lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
-    const int tail = lame_encode_flush(lame, mp3.data() + body, static_cast<int>(mp3.size()) - body);
-    lame_close(lame);
-    const std::string path = fixturePath(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), body + tail);
+// A track the build wrote into FIXTURE_TRACKS_DIR; a missing one is named,
+// and the tests then fail on the file they cannot open.
+std::string builtTrack(const FixtureTrack& track) {
+    const std::string path = std::string(FIXTURE_TRACKS_DIR) + "/" + track.file;
+    if (!std::filesystem::exists(path))
+        std::fprintf(stderr, "audio fixtures: %s is missing: the native tree's audio_fixture_tracks writes it\n",
+                     path.c_str());
     return path;
 }
 
@@ -80,22 +56,22 @@ std::string fixturePath(const std::string& name) {
 }
 
 const std::string& sweepTrack() {
-    static const std::string path = writeTrack("sweep.mp3", 3.0, 0.0);
+    static const std::string path = builtTrack(SWEEP_TRACK);
     return path;
 }
 
 const std::string& longSweepTrack() {
-    static const std::string path = writeTrack("long.mp3", 6.0, 0.0);
+    static const std::string path = builtTrack(LONG_SWEEP_TRACK);
     return path;
 }
 
 const std::string& shortTrack() {
-    static const std::string path = writeTrack("short.mp3", 0.3, 0.0);
+    static const std::string path = builtTrack(SHORT_TRACK);
     return path;
 }
 
 const std::string& lateSweepTrack() {
-    static const std::string path = writeTrack("late.mp3", 3.0, 1.5);
+    static const std::string path = builtTrack(LATE_SWEEP_TRACK);
     return path;
 }
 
@@ -110,11 +86,13 @@ const std::string& textFile() {
     return path;
 }
 
-void useAudioDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
+// SDL reads them, and SDL_setenv sets them on every desktop (Windows' C
+// runtime has no setenv).
+void useAudioDriver(const char* name) { SDL_setenv("SDL_AUDIODRIVER", name, OVERWRITE); }
 
 void useDiskOutput(const std::string& file) {
     useAudioDriver("disk");
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    SDL_setenv("SDL_DISKAUDIOFILE", file.c_str(), OVERWRITE);
 }
 
 int peakOfRawFile(const std::string& file, size_t fromByte) {

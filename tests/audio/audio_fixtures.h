@@ -1,5 +1,5 @@
-// Short MP3 tracks made for the tests with LAME, in a folder of the test
-// process that goes away at exit, and helpers to run and watch the output.
+// The suites' MP3 tracks (fixture_tracks.h), a folder of the test process
+// that goes away at exit, and helpers to run and watch the output.
 #pragma once
 
 #include <chrono>
@@ -8,23 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/audio/fixture_tracks.h"
+
 struct SoundStream;
 
-constexpr int FIXTURE_RATE = 44100;
-constexpr int FIXTURE_AMPLITUDE = 16000;
 // How long a play, a resume or a move may wait for the decoder on a busy
 // machine before the position goes on.
 constexpr int REFILL_CEILING_MS = 10000;
 
 // A file named name in the test process's own folder.
 std::string fixturePath(const std::string& name);
-// 3 s of a sine sweep at FIXTURE_AMPLITUDE.
+// The tracks the build encoded, by their names in fixture_tracks.h.
 const std::string& sweepTrack();
-// 6 s of a sweep, for runs that stop and go on.
 const std::string& longSweepTrack();
-// 0.3 s of the sweep.
 const std::string& shortTrack();
-// 1.5 s of silence, then 1.5 s of the sweep.
 const std::string& lateSweepTrack();
 // Text, no MP3 data.
 const std::string& textFile();

@@ -3,9 +3,8 @@
 // frame, the WAV it writes.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -18,6 +17,7 @@
 #include "app/capture/frame_times.h"
 #include "app/capture/progress_bar.h"
 #include "app/capture/wav_file.h"
+#include "tests/support/scratch_folder.h"
 #include "timeline/ending.h"
 
 namespace {
@@ -147,11 +147,11 @@ TEST(CaptureOptions, FolderOutputByTrailingSlashOrExistingFolder) {
     std::string error;
     ASSERT_TRUE(parse({"--to", "1000", "frames/"}, options, error)) << error;
     EXPECT_EQ(options.output, CaptureOutput::PngFolder);
-    char folder[] = "/tmp/capture-options-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    ASSERT_TRUE(parse({folder}, options, error)) << error;
+    const std::string folder = makeScratchFolder("capture-options");
+    ASSERT_NE(folder, "");
+    ASSERT_TRUE(parse({folder.c_str()}, options, error)) << error;
     EXPECT_EQ(options.output, CaptureOutput::PngFolder);
-    rmdir(folder);
+    std::filesystem::remove(folder);
 }
 
 TEST(CaptureOptions, RefusesWhatItCannotRecord) {
@@ -422,7 +422,9 @@ uint32_t le32(const std::string& bytes, size_t at) {
 }
 
 TEST(WavFile, HeaderTellsRateAndLengthOfWhatWasAppended) {
-    const std::string path = "/tmp/capture-wav-" + std::to_string(getpid()) + ".wav";
+    const std::string folder = makeScratchFolder("capture-wav");
+    ASSERT_NE(folder, "");
+    const std::string path = folder + "/sound.wav";
     WavFile wav;
     std::string error;
     ASSERT_TRUE(wav.open(path, error)) << error;
@@ -441,16 +443,19 @@ TEST(WavFile, HeaderTellsRateAndLengthOfWhatWasAppended) {
     EXPECT_EQ(bytes.substr(36, 4), "data");
     EXPECT_EQ(le32(bytes, 40), 12u);
     EXPECT_EQ(bytes.substr(44), std::string(reinterpret_cast<const char*>(samples), 12));
-    std::remove(path.c_str());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(WavFile, DiscardRemovesTheFileAndAMissingFolderIsReported) {
-    const std::string path = "/tmp/capture-wav-discard-" + std::to_string(getpid()) + ".wav";
+    const std::string folder = makeScratchFolder("capture-wav");
+    ASSERT_NE(folder, "");
+    const std::string path = folder + "/sound.wav";
     WavFile wav;
     std::string error;
     ASSERT_TRUE(wav.open(path, error));
     wav.discard();
-    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    std::filesystem::remove_all(folder);
 
     WavFile nowhere;
     EXPECT_FALSE(nowhere.open("/nonexistent-folder/a.wav", error));

@@ -1,13 +1,14 @@
 #include "tests/gfx/png_fixture.h"
 
 #include <png.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <csetjmp>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -167,11 +168,9 @@ size_t chunkOffset(const std::vector<uint8_t>& png, const char* type) {
     throw std::invalid_argument(std::string("no chunk ") + type);
 }
 
-ScratchDir::ScratchDir() {
-    char pattern[] = "/tmp/pelmira-gfx-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
+ScratchDir::ScratchDir() : path_(makeScratchFolder("pelmira-gfx")) {
+    if (path_.empty())
         throw std::runtime_error("cannot make a scratch directory");
-    path_ = pattern;
 }
 
 ScratchDir::~ScratchDir() {

@@ -43,7 +43,7 @@ uint32_t pngCrc(const uint8_t* bytes, size_t count);
 // Byte offset of the first chunk of the given type (e.g. "IDAT") in a PNG file.
 size_t chunkOffset(const std::vector<uint8_t>& png, const char* type);
 
-// A fresh directory under /tmp, removed with everything in it at the end.
+// A fresh scratch folder (makeScratchFolder), removed with everything in it at the end.
 class ScratchDir {
 public:
     ScratchDir();
