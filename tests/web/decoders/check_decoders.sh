@@ -27,7 +27,9 @@ files=("$data"/*.png "$data"/*.mp3)
 
 # emcc finds its JavaScript tools through Debian's node modules, whichever node is first on PATH.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-sources=("$here/decoded_dump.cpp" "$repo/gfx/png_decoder.cpp" "$repo/audio/track_decoder.cpp")
+# Files open as on POSIX in both builds.
+sources=("$here/decoded_dump.cpp" "$repo/gfx/png_decoder.cpp" "$repo/audio/track_decoder.cpp"
+         "$repo/platform/posix/file_path.cpp")
 mkdir -p "$work"
 
 c++ -std=c++17 -O2 -I"$repo" "${sources[@]}" $(pkg-config --cflags --libs libpng libmpg123) \
