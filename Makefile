@@ -343,7 +343,7 @@ serve-web: web
 		port=$$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'); \
 	fi; \
 	echo "Serving the show at http://127.0.0.1:$$port/ (Ctrl-C stops)"; \
-	exec python3 -m http.server --bind 127.0.0.1 --directory $(WEB_OUTPUT) $$port
+	exec python3 tools/web/web_server.py $(WEB_OUTPUT) $$port
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WEB_OUTPUT) $(DEB_OUTPUT) $(WINDOWS_OUTPUT)

@@ -3,6 +3,8 @@
 # build's output lists cannot drift from the code. Sets, as names inside the
 # data folder:
 #   SHOW_PICTURE_FILES  every picture and the icon, series counted out
+#   SHOW_ICON_FILES     those of them that are the icon, which the show
+#                       itself does not read
 #   SHOW_MUSIC_FILE     the music track
 # and writes the list's C++ names and table into the build tree, as the
 # header content/data_files.h. Editing the list configures the build again.
@@ -11,6 +13,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${data_files_list
 file(STRINGS ${data_files_list} data_file_lines REGEX "^[^#]")
 
 set(SHOW_PICTURE_FILES)
+set(SHOW_ICON_FILES)
 set(SHOW_MUSIC_FILE)
 set(data_file_names)
 set(data_file_table)
@@ -52,6 +55,9 @@ foreach(line IN LISTS data_file_lines)
     set(SHOW_MUSIC_FILE ${file})
   else()
     list(APPEND SHOW_PICTURE_FILES ${files})
+  endif()
+  if(kind STREQUAL "icon")
+    list(APPEND SHOW_ICON_FILES ${files})
   endif()
 endforeach()
 if(NOT SHOW_MUSIC_FILE)

@@ -1,4 +1,5 @@
-// The program the page loads. It fetches the show's data into data/, then
+// The program the page loads. It takes the show's data, which the page
+// fetches from its start, into data/, then
 // runs the show's own run sequence once per start the page asks for (a click
 // or a key on its start or end card), one frame per animation frame. With
 // ?at=MS[&escape=E] it draws instead the frame the recorder draws at MS
@@ -9,7 +10,6 @@
 // "error", whose line is the last one the program wrote on stderr.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
-#include <emscripten/wget.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -28,6 +28,11 @@
 #include "content/show_data.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_gl_window.h"
+
+// app/web/page_data.js: hands over the file at path once the page has it,
+// through emscripten_async_wget2_data's callbacks, the handle always 0.
+extern "C" void pageTakeData(const char* path, void* arg, void (*onload)(unsigned, void*, void*, unsigned),
+                             void (*onerror)(unsigned, void*, int, const char*));
 
 namespace {
 
@@ -252,10 +257,7 @@ int main() {
     page.files = showDataFiles(!page.frame.wanted);
     page.pending = static_cast<int>(page.files.size());
     mkdir(DATA_FOLDER, DATA_FOLDER_MODE);
-    for (size_t i = 0; i < page.files.size(); ++i) {
-        constexpr int FREE_AFTER_CALLBACK = 1;
-        emscripten_async_wget2_data(page.files[i].c_str(), "GET", "", reinterpret_cast<void*>(i),
-                                    FREE_AFTER_CALLBACK, onFetched, onFetchFailed, nullptr);
-    }
+    for (size_t i = 0; i < page.files.size(); ++i)
+        pageTakeData(page.files[i].c_str(), reinterpret_cast<void*>(i), onFetched, onFetchFailed);
     return 0;
 }

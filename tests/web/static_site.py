@@ -4,25 +4,25 @@ calling process, so it ends with it.
 What the web tests may rely on:
   - StaticSite(folder) serves at once; url() names a file of it; close()
     stops it (also as a context manager).
-  - WebAssembly goes out as application/wasm, which streaming compilation
-    requires, and nothing may be cached: a later page load sees the files as
+  - It serves as make serve-web does (tools/web/web_server.py: the program
+    gzipped where the browser takes it), and nothing may be cached: a later page load sees the files as
     they are served then.
   - The paths in `missing` ("data/pelmira.png") answer 404, as if the file
     had been taken out of the folder.
 """
 import functools
 import http.server
+import os
+import sys
 import threading
 import urllib.parse
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                                'tools', 'web'))
+from web_server import Handler  # noqa: E402
 
-class _Handler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {
-        **http.server.SimpleHTTPRequestHandler.extensions_map,
-        '.wasm': 'application/wasm',
-        '.js': 'text/javascript',
-    }
 
+class _Handler(Handler):
     def __init__(self, *args, site, **kwargs):
         self._site = site
         super().__init__(*args, **kwargs)

@@ -45,6 +45,7 @@
 
   function askStart() {
     if (stillFrame || (state() !== 'start' && state() !== 'ended')) return;
+    showLoading.starting();
     if (ready) Module._showRequestStart();
     else startAsked = true;
   }
