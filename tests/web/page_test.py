@@ -8,7 +8,8 @@ import time
 
 import check_runner
 from headless_chromium import WebTestError
-from show_page import ENDING_CEILING_S, MESSAGE, music_time, state, wait_music_time, wait_state
+from show_page import (ENDING_CEILING_S, MESSAGE, music_time, open_to_card, state, throttle, wait_music_time,
+                       wait_state)
 
 START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
 CLOCK_STEP_MS = 1000
@@ -199,6 +200,48 @@ def again_and_escape_twice(checks):
     expect_no_errors(page, 'starting again')
 
 
+# Slow enough that the data take a few seconds to come.
+SLOW_LINK_BITS_S = 20e6
+LOADING_LINE = "document.getElementById('loading').textContent"
+# Each file the page and its program fetched: how often, and whether it came
+# compressed.
+FETCHED_JS = '''(() => {
+  const fetched = {};
+  for (const entry of performance.getEntriesByType('resource')) {
+    const name = new URL(entry.name).pathname.slice(1);
+    const seen = fetched[name] || {times: 0, compressed: false};
+    fetched[name] = {times: seen.times + 1, compressed: entry.encodedBodySize < entry.decodedBodySize};
+  }
+  return fetched;
+})()'''
+
+
+def slow_link(checks):
+    """on a slow link the card counts the bytes in and says Starting after a click; every file comes once, the program gzipped"""
+    page = checks.page
+    throttle(page, SLOW_LINK_BITS_S)
+    try:
+        open_to_card(page, checks.site.url())
+        progress = page.wait_for(f"/^Loading [0-9]+ %$/.test({LOADING_LINE}) && {LOADING_LINE}", CLOCK_CEILING_S,
+                                 'the card counting the bytes in')
+        page.click()
+        line = page.evaluate(LOADING_LINE)
+        if state(page) == 'start' and not line.startswith('Starting'):
+            raise WebTestError(f'after a click the card reads {line!r}, not Starting')
+        wait_state(page, 'playing')
+    finally:
+        throttle(page)
+    fetched = page.evaluate(FETCHED_JS)
+    data = os.listdir(os.path.join(checks.web, 'data'))
+    again = sorted(name for name, seen in fetched.items() if seen['times'] > 1)
+    if again or not any('data/' + name in fetched for name in data):
+        raise WebTestError(f'fetched more than once: {again}; of data/: {sorted(n for n in fetched if "data/" in n)}')
+    for program in ('pelmira15.js', 'pelmira15.wasm'):
+        if not fetched.get(program, {}).get('compressed'):
+            raise WebTestError(f'{program} came uncompressed: {fetched.get(program)}')
+    expect_no_errors(page, f'on a slow link (the card read {progress!r})')
+
+
 def expect_missing(checks, name):
     page = checks.page
     checks.site.missing = {name}
@@ -234,4 +277,4 @@ def missing_track(checks):
 
 if __name__ == '__main__':
     sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               missing_picture, missing_track]))
+                               slow_link, missing_picture, missing_track]))

@@ -48,3 +48,24 @@ def wait_music_time(page, past_ms, ceiling):
     """Waits until the show's clock has passed past_ms, and answers it."""
     return page.wait_for(f'{MUSIC_TIME} > {past_ms} && {MUSIC_TIME}', ceiling,
                          f'the show clock passing {past_ms} ms')
+
+
+def throttle(page, down_bits_s=None, up_bits_s=None, latency_ms=0):
+    """The page's network at these speeds with the cache off; without speeds,
+    as it is again."""
+    page.call('Network.enable')
+    page.call('Network.setCacheDisabled', {'cacheDisabled': down_bits_s is not None})
+    page.call('Network.emulateNetworkConditions', {
+        'offline': False, 'latency': latency_ms,
+        'downloadThroughput': down_bits_s / 8 if down_bits_s else -1,
+        'uploadThroughput': up_bits_s / 8 if up_bits_s else -1})
+
+
+def open_to_card(page, url, ceiling=LOAD_CEILING_S):
+    """Opens url and returns as soon as its start card is painted, long
+    before the page has loaded on a slow link."""
+    page.evaluate('window.__leftBehind = true')
+    page.call('Page.navigate', {'url': url})
+    page.wait_for("document.readyState !== 'loading' && "
+                  "getComputedStyle(document.getElementById('card')).display === 'flex'", ceiling,
+                  f'{url}: the start card')
