@@ -2,7 +2,7 @@
 """Figures of the web build in headless Chromium beside the native
 program's on the same machine: what the page downloads, the time from the
 click to the first drawn frame, each phase's frame time, and how close its
-frames come to the native recorder's under ANGLE on Mesa and under
+frames come to the native recorder's; the first frame also on throttled links under ANGLE on Mesa and under
 SwiftShader. Figures, not verdicts. Prints a table and writes the figures
 as JSON.
 
@@ -24,8 +24,9 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(REPOSITORY, 'tests', 'web'))
 
 from headless_chromium import RENDERER_FLAGS, Browser, WebTestError, chromium_path, end_on_signals  # noqa: E402
-from show_frames import SHOW_FRAMES, WITHIN_LEVELS, compare, record_all_native, web_frame  # noqa: E402
-from show_page import LOAD_CEILING_S, require_web_build, wait_music_time, wait_state  # noqa: E402
+from show_frames import SHOW_FRAMES, WITHIN_LEVELS, compare, record_native, web_frame  # noqa: E402
+from show_page import (LOAD_CEILING_S, open_to_card, require_web_build, throttle, wait_music_time,  # noqa: E402
+                       wait_state)
 from static_site import StaticSite  # noqa: E402
 
 PROGRAM_FILES = ('pelmira15.js', 'pelmira15.wasm')
@@ -41,6 +42,9 @@ PHASES = [
     ('logo', f'logo, Escape at {ESCAPE_MS}', 70000),
 ]
 PLAY_CEILING_S = 300
+# Links as the browser's throttling makes them, the cache off: name, down and
+# up in bit/s, latency in ms.
+LINKS = [('fast 3G', 1.6e6, 750e3, 150), ('4G', 9e6, 9e6, 40)]
 NATIVE_CEILING_S = 600
 
 # Times every animation frame of the page that draws: when its callback
@@ -70,7 +74,12 @@ FRAME_TIMER_JS = """(() => {
       if (context) {
         context.readPixels(0, 0, 1, 1, context.RGBA, context.UNSIGNED_BYTE, pixel);
         const end = performance.now();
-        if (bench.clickAt >= 0 && bench.firstFrameEnd < 0) bench.firstFrameEnd = end;
+        if (bench.clickAt >= 0 && bench.firstFrameEnd < 0) {
+          bench.firstFrameEnd = end;
+          // What had come in whole by then, headers included.
+          bench.bytesBefore = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'))
+            .reduce((sum, entry) => sum + entry.transferSize, 0);
+        }
         bench.frames.push([window.showMusicTimeMs(), start, end - start]);
       }
     }
@@ -123,6 +132,23 @@ def first_frames(report, page, site):
                statistics.median(again), 'ms')
 
 
+def throttled_first_frames(report, page, site):
+    report.heading('From a click as the start card paints to the first drawn frame, throttled, cache off')
+    for name, down, up, latency in LINKS:
+        throttle(page, down, up, latency)
+        try:
+            open_to_card(page, site.url())
+            page.click()
+            first_ms = page.wait_for(FIRST_FRAME_MS_JS, PLAY_CEILING_S, f'the first drawn frame on {name}')
+            fetched = page.evaluate('__bench.bytesBefore')
+        finally:
+            throttle(page)
+        key = name.replace(' ', '_').lower()
+        report.add('throttled_first_frame_ms', key, f'{name} ({down / 1e6:g} Mbit/s, {latency} ms)', first_ms, 'ms',
+                   f'{fetched / 1e3:.0f} kB in before it')
+        report.add('throttled_bytes_before_first_frame', key, f'{name}: bytes in before it', fetched / 1e3, 'kB')
+
+
 def native_phases(capture_bench):
     with tempfile.TemporaryDirectory(prefix='pelmira-web-bench-') as folder:
         out = os.path.join(folder, 'phases.json')
@@ -157,7 +183,7 @@ def pixel_figures(report, site, capture):
     report.heading(f'Frames against the native recorder: pixels beyond {WITHIN_LEVELS} levels (of 1024 x 768), '
                    'largest difference')
     with tempfile.TemporaryDirectory(prefix='pelmira-web-bench-') as folder:
-        native = record_all_native(capture, folder)
+        native = {frame: record_native(capture, frame, folder) for frame in SHOW_FRAMES}
         for renderer in RENDERER_FLAGS:
             with Browser(renderer) as browser:
                 page = browser.new_page()
@@ -192,6 +218,7 @@ def main():
                 page = browser.new_page()
                 page.run_on_new_documents(FRAME_TIMER_JS)
                 first_frames(report, page, site)
+                throttled_first_frames(report, page, site)
                 phase_frames(report, page, site, args.capture_bench)
             pixel_figures(report, site, args.capture)
     except (WebTestError, subprocess.SubprocessError) as error:
