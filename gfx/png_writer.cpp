@@ -16,6 +16,7 @@ namespace {
 
 constexpr int PNG_MAX_PALETTE = 256;
 constexpr int FAST_ZLIB_LEVEL = 1;
+constexpr int SMALLEST_ZLIB_LEVEL = 9;
 constexpr size_t ERROR_TEXT_SIZE = 256;
 
 struct ColourTypeRule {
@@ -124,6 +125,8 @@ bool encode(FILE* file, const PngImage& image, png_bytep* rowPointers, ErrorSink
     if (image.fast) {
         png_set_compression_level(png, FAST_ZLIB_LEVEL);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    } else {
+        png_set_compression_level(png, SMALLEST_ZLIB_LEVEL);
     }
     if (image.colorType == PNG_WRITER_PALETTE) {
         png_color entries[PNG_MAX_PALETTE];
