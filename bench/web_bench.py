@@ -77,8 +77,8 @@ FRAME_TIMER_JS = """(() => {
         if (bench.clickAt >= 0 && bench.firstFrameEnd < 0) {
           bench.firstFrameEnd = end;
           // What had come in whole by then, headers included.
-          bench.bytesBefore = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'))
-            .reduce((sum, entry) => sum + entry.transferSize, 0);
+          const entries = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
+          bench.bytesBefore = entries.reduce((sum, entry) => sum + entry.transferSize, 0);
         }
         bench.frames.push([window.showMusicTimeMs(), start, end - start]);
       }
