@@ -203,12 +203,14 @@ def again_and_escape_twice(checks):
 # Slow enough that the data take a few seconds to come.
 SLOW_LINK_BITS_S = 20e6
 LOADING_LINE = "document.getElementById('loading').textContent"
-# Each file the page and its program fetched: how often, and whether it came
-# compressed.
+# Each data file and program file the page fetched: how often, and whether
+# it came compressed. (The browser may ask for the icon more than once.)
 FETCHED_JS = '''(() => {
   const fetched = {};
+  const ours = SHOW_DATA_FILES.pictures.concat([SHOW_DATA_FILES.music, 'pelmira15.js', 'pelmira15.wasm']);
   for (const entry of performance.getEntriesByType('resource')) {
     const name = new URL(entry.name).pathname.slice(1);
+    if (!ours.includes(name)) continue;
     const seen = fetched[name] || {times: 0, compressed: false};
     fetched[name] = {times: seen.times + 1, compressed: entry.encodedBodySize < entry.decodedBodySize};
   }
