@@ -8,6 +8,7 @@ import time
 
 import check_runner
 from headless_chromium import WebTestError
+from page_screens import touch_screens_fit
 from show_page import ENDING_CEILING_S, MESSAGE, music_time, state, wait_music_time, wait_state
 
 START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
@@ -234,4 +235,4 @@ def missing_track(checks):
 
 if __name__ == '__main__':
     sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               missing_picture, missing_track]))
+                               touch_screens_fit, missing_picture, missing_track]))

@@ -18,11 +18,21 @@
     return root.dataset.state;
   }
 
-  // The largest centred 4:3 rectangle of the window, on whole device pixels.
+  // The visual viewport's size in CSS px: what a phone shows, which the
+  // layout viewport may exceed while the browser bars slide.
+  function viewportSize() {
+    var visual = window.visualViewport;
+    if (visual) return {width: visual.width, height: visual.height};
+    return {width: window.innerWidth, height: window.innerHeight};
+  }
+
+  // The largest centred 4:3 rectangle of the viewport, on whole device
+  // pixels, its width a multiple of 4 so that its height is whole too.
   function fitCanvas() {
     var ratio = window.devicePixelRatio || 1;
-    var width = Math.floor(window.innerWidth * ratio);
-    var height = Math.floor(window.innerHeight * ratio);
+    var viewport = viewportSize();
+    var width = Math.floor(viewport.width * ratio);
+    var height = Math.floor(viewport.height * ratio);
     var fitted = Math.min(width, Math.floor(height * FRAME_WIDTH / FRAME_HEIGHT));
     var fittedWidth = fitted - fitted % 4;
     var fittedHeight = fittedWidth * FRAME_HEIGHT / FRAME_WIDTH;
@@ -72,6 +82,8 @@
   document.addEventListener('click', askStart);
   document.addEventListener('dblclick', toggleFullScreen);
   window.addEventListener('resize', fitCanvas);
+  window.addEventListener('orientationchange', fitCanvas);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', fitCanvas);
   fitCanvas();
 
   window.Module = {
@@ -87,6 +99,9 @@
     printErr: function(text) {
       Module.lastErrorLine = text;
       console.warn(text);
+    },
+    onAbort: function(what) {
+      pageErrors.showAbort(String(what), ready);
     },
     onRuntimeInitialized: function() {
       ready = true;
