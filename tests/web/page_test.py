@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """The page in use: the start card, playing on the music's clock, the
-viewer's keys, the ending by Escape, and the error a missing data file
-gives."""
+viewer's keys, the ending by Escape, touch screens, and the errors a missing
+file, a file:// page and a browser without WebGL 2 give."""
 import os
 import sys
 import time
 
 import check_runner
 from headless_chromium import WebTestError
+from page_failures import expect_error, file_page, no_webgl2, program_missing
 from page_screens import touch_screens_fit
-from show_page import ENDING_CEILING_S, MESSAGE, music_time, state, wait_music_time, wait_state
+from show_page import ENDING_CEILING_S, music_time, state, wait_music_time, wait_state
 
 START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
 CLOCK_STEP_MS = 1000
@@ -201,23 +202,14 @@ def again_and_escape_twice(checks):
 
 
 def expect_missing(checks, name):
-    page = checks.page
     checks.site.missing = {name}
     try:
-        page.navigate(checks.site.url())
-        wait_state(page, ['start', 'error'])
-        # The data may still be on their way: a click starts once they are in.
-        if state(page) == 'start':
-            page.click()
-        wait_state(page, 'error')
-        message = page.evaluate(MESSAGE) or ''
+        message = expect_error(checks.page, 'cannot be fetched: check the connection and reload', checks.site.url(),
+                               click=True)
         if name not in message:
             raise WebTestError(f'#message does not name {name}: {message!r}')
-        if '\n' in message.strip():
-            raise WebTestError(f'#message holds more than one line: {message!r}')
     finally:
         checks.site.missing = set()
-        page.take_errors()  # the 404 itself is logged
 
 
 def missing_picture(checks):
@@ -235,4 +227,4 @@ def missing_track(checks):
 
 if __name__ == '__main__':
     sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               touch_screens_fit, missing_picture, missing_track]))
+                               touch_screens_fit, missing_picture, missing_track, file_page, program_missing, no_webgl2]))
