@@ -1,5 +1,6 @@
 """The page where the show cannot run: each way ends in state error with a
-sentence a viewer can act on in #message and the technical line below it."""
+sentence a viewer can act on in #message and the technical line below it;
+and where full screen is refused, a notice says so."""
 import os
 
 from headless_chromium import WebTestError
@@ -66,3 +67,31 @@ def no_webgl2(checks):
             raise WebTestError(f'without WebGL 2 the page still fetched {len(fetched)} file(s), the first {fetched[0]}')
     finally:
         page.stop_running(script)
+
+
+# The page in an iframe without allowfullscreen, on a page of the same site
+# so that the test can reach into it.
+EMBED_JS = '''new Promise(done => {
+  document.open();
+  document.write('<iframe src="index.html" width="640" height="480"></iframe>');
+  document.close();
+  const frame = document.querySelector('iframe');
+  frame.onload = () => done(true);
+})'''
+NOTICE_JS = '''(() => {
+  const notice = document.querySelector('iframe').contentDocument.getElementById('notice');
+  return notice && !notice.hidden ? notice.textContent : '';
+})()'''
+
+
+def full_screen_refused(checks):
+    """embedded without allowfullscreen, F says that full screen is not allowed"""
+    page = checks.page
+    page.navigate(checks.site.url('licences.txt'))
+    page.evaluate(EMBED_JS, await_promise=True)
+    page.evaluate("document.querySelector('iframe').contentDocument.dispatchEvent("
+                  "new KeyboardEvent('keydown', {key: 'f'}))")
+    notice = page.wait_for(NOTICE_JS, 10, 'a notice in the iframe')
+    if 'Full screen is not allowed here' not in notice:
+        raise WebTestError(f'the refused full screen gave the notice {notice!r}')
+    page.take_errors()

@@ -8,7 +8,7 @@ import time
 
 import check_runner
 from headless_chromium import WebTestError
-from page_failures import expect_error, file_page, no_webgl2, program_missing
+from page_failures import expect_error, file_page, full_screen_refused, no_webgl2, program_missing
 from page_screens import touch_screens_fit
 from show_page import ENDING_CEILING_S, music_time, state, wait_music_time, wait_state
 
@@ -227,4 +227,5 @@ def missing_track(checks):
 
 if __name__ == '__main__':
     sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               touch_screens_fit, missing_picture, missing_track, file_page, program_missing, no_webgl2]))
+                               touch_screens_fit, missing_picture, missing_track, file_page, program_missing, no_webgl2,
+                               full_screen_refused]))

@@ -42,15 +42,39 @@
     canvas.style.top = Math.floor((height - fittedHeight) / 2) / ratio + 'px';
   }
 
+  var notice = document.getElementById('notice');
+  var NOTICE_MS = 3000;
+  var noticeTimer = 0;
+
+  // A short line over the picture that goes by itself.
+  function showNotice(text) {
+    notice.textContent = text;
+    notice.hidden = false;
+    clearTimeout(noticeTimer);
+    noticeTimer = setTimeout(function() {
+      notice.hidden = true;
+    }, NOTICE_MS);
+  }
+
+  // An iframe without allowfullscreen, or a browser with no full screen for
+  // a page, refuses: the viewer is told rather than left pressing F.
+  function fullScreenRefused() {
+    showNotice('Full screen is not allowed here');
+  }
+
   function toggleFullScreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(function() {});
       return;
     }
+    if (!root.requestFullscreen || !document.fullscreenEnabled) {
+      fullScreenRefused();
+      return;
+    }
     root.requestFullscreen().then(function() {
       // Escape then reaches the show rather than leaving full screen.
       if (navigator.keyboard && navigator.keyboard.lock) navigator.keyboard.lock(['Escape']).catch(function() {});
-    }).catch(function() {});
+    }).catch(fullScreenRefused);
   }
 
   function askStart() {
