@@ -109,6 +109,32 @@ def start_card(checks):
     expect_no_errors(page, 'while loading')
 
 
+# The tags a shared link is previewed from, by name or property.
+PREVIEW_TAGS_JS = """Object.fromEntries([...document.querySelectorAll('meta[name], meta[property]')]
+  .map(meta => [meta.getAttribute('name') || meta.getAttribute('property'), meta.content]))"""
+PREVIEW_TAGS = ('description', 'og:title', 'og:description', 'og:image', 'twitter:card')
+
+
+def link_preview(checks):
+    """a shared link finds a description and a served preview picture of the size its tags give"""
+    tags = checks.page.evaluate(PREVIEW_TAGS_JS)
+    missing = [name for name in PREVIEW_TAGS if not tags.get(name)]
+    if missing:
+        raise WebTestError(f'index.html has no {", ".join(missing)}')
+    # Beside index.html, whatever site address the build put before it.
+    path = os.path.join(checks.web, tags['og:image'].rsplit('/', 1)[-1])
+    try:
+        with open(path, 'rb') as f:
+            header = f.read(24)
+    except OSError as error:
+        raise WebTestError(f'og:image {tags["og:image"]}: {error.strerror}') from None
+    # A PNG's IHDR chunk, first in the file, gives its width and height.
+    size = (int.from_bytes(header[16:20], 'big'), int.from_bytes(header[20:24], 'big'))
+    declared = (int(tags.get('og:image:width', 0)), int(tags.get('og:image:height', 0)))
+    if not header.startswith(b'\x89PNG') or size != declared:
+        raise WebTestError(f'og:image {tags["og:image"]} is {size[0]}x{size[1]}, its tags say {declared}')
+
+
 def click_plays(checks):
     """a click plays the show and its clock runs"""
     page = checks.page
@@ -226,6 +252,6 @@ def missing_track(checks):
 
 
 if __name__ == '__main__':
-    sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
+    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
                                touch_screens_fit, missing_picture, missing_track, file_page, program_missing, no_webgl2,
                                full_screen_refused]))
