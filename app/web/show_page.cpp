@@ -28,6 +28,10 @@
 #include "content/show_data.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_gl_window.h"
+#include "scenes/text_slides_scene.h"
+#include "timeline/scene.h"
+#include "timeline/scene_type.h"
+#include "timeline/timeline.h"
 
 namespace {
 
@@ -222,6 +226,22 @@ void onFetchFailed(unsigned, void* arg, int status, const char* statusText) {
     fail();
 }
 
+// The text slide on screen at now, or -1: the timeline's text-slides scene
+// once it is active, at the progress the frame pass hands it, unless faded
+// out.
+int textSlideOnScreen(uint32_t now) {
+    for (int slot = 0; slot < SCENE_TABLE_ROWS; ++slot) {
+        if (SCENE_TABLE[slot].type != TEXT_SLIDES_TYPE)
+            continue;
+        const Scene* scene = sceneTimeline.sceneSlots != nullptr ? sceneTimeline.sceneSlots[slot] : nullptr;
+        if (scene == nullptr || slot >= sceneTimeline.activationCursor || scene->finished)
+            return -1;
+        const TextSlideFrame frame = textSlideAt(progressAt(now, scene->start, scene->duration));
+        return frame.alpha > 0 ? frame.index : -1;
+    }
+    return -1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -240,6 +260,12 @@ EMSCRIPTEN_KEEPALIVE void showRequestStart() {
 // The music position the show runs on, in ms; -1 before the first start.
 EMSCRIPTEN_KEEPALIVE int showMusicTimeMs() {
     return page.player != nullptr ? static_cast<int>(page.player->timeMs()) : page.lastTimeMs;
+}
+
+// The text slide the show draws now, 0 to TEXT_SLIDE_COUNT - 1, or -1 while
+// none shows or the show is not running: the page reads its words out.
+EMSCRIPTEN_KEEPALIVE int showTextSlide() {
+    return page.player != nullptr ? textSlideOnScreen(page.player->timeMs()) : -1;
 }
 
 }

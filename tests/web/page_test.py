@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The page in use: the start card, playing on the music's clock, the
-viewer's keys, the ending by Escape, touch screens, and the errors a missing
-file, a file:// page and a browser without WebGL 2 give."""
+viewer's keys, what a screen reader hears, the ending by Escape, touch
+screens, a shared link's preview, and the errors a missing file, a file://
+page and a browser without WebGL 2 give."""
+import json
 import os
 import sys
 import time
@@ -26,6 +28,7 @@ RESTARTED_BELOW_MS = 10000
 SPACE = (' ', 'Space', 32)
 RIGHT = ('ArrowRight', 'ArrowRight', 39)
 HOME = ('Home', 'Home', 36)
+PAGE_DOWN = ('PageDown', 'PageDown', 34)
 FULL_STOP = ('.', 'Period', 190)
 SHORT_SEEK_MS = 5000
 # The clock is carried on from the output's timestamps, each of which may set
@@ -175,6 +178,32 @@ def viewer_keys(checks):
     expect_no_errors(page, 'under the viewer\'s keys')
 
 
+SCREEN_TEXT = "document.getElementById('screen-text').textContent"
+CANVAS_NAME_JS = """(() => {
+  const canvas = document.getElementById('show');
+  return canvas.getAttribute('role') === 'img' && canvas.getAttribute('aria-label');
+})()"""
+
+
+def screen_reader_text(checks):
+    """a screen reader hears the canvas named and the words of each text slide as the show reaches it"""
+    page = checks.page
+    start_show(checks)
+    if not page.evaluate(CANVAS_NAME_JS):
+        raise WebTestError('the canvas has no role img and label')
+    texts = page.evaluate('window.showSlideTexts') or []
+    heard = []
+    # Two long seeks on: into the slides, then to another of them.
+    for _ in range(2):
+        page.press_key(*PAGE_DOWN)
+        text = page.wait_for(f"{SCREEN_TEXT} !== {json.dumps(heard[-1] if heard else '')} && {SCREEN_TEXT}",
+                             CLOCK_CEILING_S, 'the words of a text slide')
+        if text not in texts:
+            raise WebTestError(f'the live region reads {text!r}, none of the slides\' words')
+        heard.append(text)
+    expect_no_errors(page, 'reading the slides')
+
+
 def expect_only_pause_in_ending(page):
     """In the ending Space pauses and resumes; seeks and steps do nothing."""
     paused = press_and_read(page, SPACE)
@@ -252,6 +281,6 @@ def missing_track(checks):
 
 
 if __name__ == '__main__':
-    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               touch_screens_fit, missing_picture, missing_track, file_page, program_missing, no_webgl2,
-                               full_screen_refused]))
+    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, screen_reader_text, escape_ends,
+                               again_and_escape_twice, touch_screens_fit, missing_picture, missing_track, file_page,
+                               program_missing, no_webgl2, full_screen_refused]))
