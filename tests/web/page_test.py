@@ -178,7 +178,8 @@ def viewer_keys(checks):
     expect_no_errors(page, 'under the viewer\'s keys')
 
 
-SCREEN_TEXT = "document.getElementById('screen-text').textContent"
+SCREEN_TEXT = "document.getElementById('screen-slide').textContent"
+SCREEN_CREDIT = "document.getElementById('screen-credit').textContent"
 CANVAS_NAME_JS = """(() => {
   const canvas = document.getElementById('show');
   return canvas.getAttribute('role') === 'img' && canvas.getAttribute('aria-label');
@@ -186,7 +187,7 @@ CANVAS_NAME_JS = """(() => {
 
 
 def screen_reader_text(checks):
-    """a screen reader hears the canvas named and the words of each text slide as the show reaches it"""
+    """a screen reader hears the canvas named, and the words of the text slide and credits on screen as the show goes on"""
     page = checks.page
     start_show(checks)
     if not page.evaluate(CANVAS_NAME_JS):
@@ -201,6 +202,10 @@ def screen_reader_text(checks):
         if text not in texts:
             raise WebTestError(f'the live region reads {text!r}, none of the slides\' words')
         heard.append(text)
+    credit = page.evaluate(SCREEN_CREDIT) or ''
+    heading, _, name = credit.partition(': ')
+    if heading not in page.evaluate('window.showCreditHeadings') or name not in page.evaluate('window.showCreditNames'):
+        raise WebTestError(f'the credits region reads {credit!r}, not a heading and a name')
     expect_no_errors(page, 'reading the slides')
 
 

@@ -1,8 +1,10 @@
-// make_web_texts FILE.js: the words of the text slides, the ones the
-// pictures are lettered from, as a script for the web page that sets
-// window.showSlideTexts, one string a slide in the show's order.
+// make_web_texts FILE.js: the words of the text slides and the credits
+// lines, the ones the pictures are lettered from, as a script for the web
+// page. It sets window.showSlideTexts (one string a slide, in the show's
+// order), showCreditHeadings and showCreditNames (one a strip, from the top).
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/pictures/brand.h"
 #include "tools/pictures/slide_copy.h"
@@ -43,6 +45,15 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
+// `window.NAME = [...];`, one string a line.
+template <typename Texts>
+void appendArray(std::string& script, const char* name, const Texts& texts) {
+    script += std::string("window.") + name + " = [\n";
+    for (const auto& text : texts)
+        script += "  " + quoted(text) + ",\n";
+    script += "];\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,10 +61,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_web_texts FILE.js\n");
         return 2;
     }
-    std::string script = "// Made by make_web_texts from the text slides' copy.\nwindow.showSlideTexts = [\n";
+    std::vector<std::string> slides;
     for (const SlideCopy& copy : SLIDES)
-        script += "  " + quoted(slideText(copy)) + ",\n";
-    script += "];\n";
+        slides.push_back(slideText(copy));
+    std::string script = "// Made by make_web_texts from the copy the slides and credits are lettered from.\n";
+    appendArray(script, "showSlideTexts", slides);
+    appendArray(script, "showCreditHeadings", CREDIT_HEADINGS);
+    appendArray(script, "showCreditNames", CREDIT_NAMES);
     FILE* file = std::fopen(argv[1], "wb");
     const bool written = file != nullptr && std::fwrite(script.data(), 1, script.size(), file) == script.size();
     if (file == nullptr || std::fclose(file) != 0 || !written) {

@@ -1,6 +1,6 @@
-// The words of the text slides, one idea a slide: make_pictures letters the
-// slides from them, and make_web_texts writes them for the web page, which
-// reads the slide on screen to a screen reader.
+// The words of the text slides and the credits lines: make_pictures letters
+// the pictures from them, and make_web_texts writes them for the web page,
+// which reads the words on screen to a screen reader.
 #pragma once
 
 #include <array>
@@ -57,3 +57,11 @@ inline constexpr SlideCopy SLIDES[] = {
     SlideCopy{}.withKicker("AVAILABLE NOW").withBody({"Try it free for 30 days.", "Made by Drosk."}),
 };
 static_assert(std::size(SLIDES) == TEXT_SLIDE_COUNT, "one copy for every text slide the show reads");
+
+// Credits: the upper line shows headings, the lower one names. Over one cycle
+// the show pairs upper strips 0, 0, 1, 1, 2 with lower strips 0 to 4.
+inline constexpr const char* CREDIT_HEADINGS[CREDITS_UPPER_STRIPS] = {"CODE", "GRAPHICS", "MUSIC"};
+inline constexpr const char* CREDIT_NAMES[CREDITS_LOWER_STRIPS] = {
+    "Halvard Enge", "Sanna Ruokola", "Ines Marvall", "Tobin Aske",
+    "Lunhal  \xE2\x80\x94  \xE2\x80\x9C" "Amber Tide\xE2\x80\x9D",
+};

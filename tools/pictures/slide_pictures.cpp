@@ -18,14 +18,6 @@ constexpr Colour SLIDE_ACCENT = mix(AMBER, AMBER_PALE, 0.6f);
 constexpr int SLIDE_SIZE = 512;
 constexpr float SLIDE_MARGIN = 40.0f;
 
-// Credits: the upper line shows headings, the lower one names. Over one cycle
-// the show pairs upper strips 0, 0, 1, 1, 2 with lower strips 0 to 4.
-constexpr const char* HEADINGS[CREDITS_UPPER_STRIPS] = {"CODE", "GRAPHICS", "MUSIC"};
-constexpr const char* NAMES[CREDITS_LOWER_STRIPS] = {
-    "Halvard Enge", "Sanna Ruokola", "Ines Marvall", "Tobin Aske",
-    "Lunhal  \xE2\x80\x94  \xE2\x80\x9C" "Amber Tide\xE2\x80\x9D",
-};
-
 // Picture sizes, and the shape of the quad each strip is drawn on (width to
 // height), so that lettering can be stretched to look right on screen.
 constexpr int HEADINGS_SIZE = 256;
@@ -141,12 +133,12 @@ Canvas drawTextSlide(const Lettering& lettering, int index) {
 }
 
 Canvas drawCreditsHeadings(const Lettering& lettering) {
-    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, CREDITS_UPPER_STRIPS,
+    return drawStrips(lettering, HEADINGS_SIZE, CREDIT_HEADINGS, CREDITS_UPPER_STRIPS,
                       TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f}, HEADING_QUAD_ASPECT, HEADING_BASELINE, HEADING_CAP,
                       AMBER_PALE, AMBER * 0.25f);
 }
 
 Canvas drawCreditsNames(const Lettering& lettering) {
-    return drawStrips(lettering, NAMES_SIZE, NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
+    return drawStrips(lettering, NAMES_SIZE, CREDIT_NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
                       NAME_QUAD_ASPECT, NAME_BASELINE, NAME_CAP, INK_WARM, TEAL * 0.12f);
 }
