@@ -8,7 +8,8 @@ What the web tests and the web benchmark may rely on:
     without closing, the kernel ends the browser with it.
   - browser.new_page() gives a Page of 1024 x 768 CSS pixels: navigate,
     wait_for an expression with a ceiling, evaluate, click, press keys, the
-    console errors seen so far, the show's canvas as a PNG data URL.
+    console errors seen so far, the show's canvas as a PNG data URL; it can
+    become a touch screen of another size (emulate_screen) and be tapped.
   - Every failure is a WebTestError whose text is one line.
 """
 import json

@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     if (!readRgb(argv[1], frame))
         return 1;
     if (frame.width * PREVIEW_HEIGHT > frame.height * PREVIEW_WIDTH) {
-        std::fprintf(stderr, "make_web_preview: %s: %ux%u is wider than %u:%u\n", argv[1], frame.width,
-                     frame.height, PREVIEW_WIDTH, PREVIEW_HEIGHT);
+        std::fprintf(stderr, "make_web_preview: %s: %ux%u is wider than %u:%u\n", argv[1], frame.width, frame.height,
+                     PREVIEW_WIDTH, PREVIEW_HEIGHT);
         return 1;
     }
     const Picture preview = cutPreview(frame);
