@@ -292,13 +292,14 @@ define build_web
 	@$(call configure,$(1)/deps,platform/web/third_party,,$(WEB_ENV) emcmake)
 	$(WEB_ENV) cmake --build $(1)/deps
 	@$(call configure,$(1)/show,.,-DCMAKE_BUILD_TYPE=Release \
-		-DPELMIRA_WEB_DEPS=$(abspath $(1))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(2)),$(WEB_ENV) emcmake)
+		-DPELMIRA_WEB_DEPS=$(abspath $(1))/deps/prefix -DPELMIRA_WEB_OUTPUT_DIR=$(abspath $(2)) \
+		-DPELMIRA_WEB_NATIVE_DIR=$(abspath $(BUILD_DIR)),$(WEB_ENV) emcmake)
 	$(WEB_ENV) cmake --build $(1)/show -j $(JOBS)
 endef
 
 web: web-deps
 	@$(configure_native)
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target picture_data music_data web_preview web_texts
 	$(call build_web,$(WEB_DIR),$(WEB_OUTPUT))
 
 # The web build again, from the same pinned sources, in a second tree at

@@ -28,6 +28,11 @@
 #include "content/show_data.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_gl_window.h"
+#include "scenes/credits_scene.h"
+#include "scenes/text_slides_scene.h"
+#include "timeline/scene.h"
+#include "timeline/scene_type.h"
+#include "timeline/timeline.h"
 
 // app/web/page_data.js: hands over the file at path once the page has it,
 // through emscripten_async_wget2_data's callbacks, the handle always 0.
@@ -227,6 +232,30 @@ void onFetchFailed(unsigned, void* arg, int status, const char* statusText) {
     fail();
 }
 
+// The timeline's scene of a type while it is active, else null.
+const Scene* activeScene(uint16_t type) {
+    for (int slot = 0; slot < SCENE_TABLE_ROWS; ++slot) {
+        if (SCENE_TABLE[slot].type != type)
+            continue;
+        const Scene* scene = sceneTimeline.sceneSlots != nullptr ? sceneTimeline.sceneSlots[slot] : nullptr;
+        const bool active = scene != nullptr && slot < sceneTimeline.activationCursor && !scene->finished;
+        return active ? scene : nullptr;
+    }
+    return nullptr;
+}
+
+// The progress the frame pass hands the scene at the show's clock.
+float progressNow(const Scene& scene) { return progressAt(page.player->timeMs(), scene.start, scene.duration); }
+
+// The strip a credits line shows now, or -1.
+int creditStrip(const CreditsLine CreditsScene::*line) {
+    const Scene* scene = page.player != nullptr ? activeScene(CREDITS_TYPE) : nullptr;
+    if (scene == nullptr)
+        return -1;
+    const CreditsScene& credits = static_cast<const CreditsScene&>(*scene);
+    return (credits.*line).stripOfStep[creditsStep(progressNow(*scene), CREDITS_STEPS)];
+}
+
 }  // namespace
 
 extern "C" {
@@ -246,6 +275,21 @@ EMSCRIPTEN_KEEPALIVE void showRequestStart() {
 EMSCRIPTEN_KEEPALIVE int showMusicTimeMs() {
     return page.player != nullptr ? static_cast<int>(page.player->timeMs()) : page.lastTimeMs;
 }
+
+// The text slide the show draws now, 0 to TEXT_SLIDE_COUNT - 1, or -1 while
+// none shows or the show is not running: the page reads its words out.
+EMSCRIPTEN_KEEPALIVE int showTextSlide() {
+    const Scene* scene = page.player != nullptr ? activeScene(TEXT_SLIDES_TYPE) : nullptr;
+    if (scene == nullptr)
+        return -1;
+    const TextSlideFrame frame = textSlideAt(progressNow(*scene));
+    return frame.alpha > 0 ? frame.index : -1;
+}
+
+// The strips the credits lines show now, from the top, or -1 while they do
+// not: the heading's and the name's.
+EMSCRIPTEN_KEEPALIVE int showCreditHeading() { return creditStrip(&CreditsScene::upperLine); }
+EMSCRIPTEN_KEEPALIVE int showCreditName() { return creditStrip(&CreditsScene::lowerLine); }
 
 }
 

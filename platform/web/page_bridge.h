@@ -10,7 +10,8 @@
 //     pageTakeKey() answers them one by one.
 //   - The page's state is document.documentElement.dataset.state; the
 //     program sets every state after "start". pageShowError() sets "error"
-//     with the last line the program wrote on stderr as the page's #message.
+//     with the last line the program wrote on stderr, which the page words
+//     for the viewer in #message and shows as it is in #message-detail.
 #pragma once
 
 extern "C" {

@@ -32,9 +32,9 @@ mergeInto(LibraryManager.library, {
     document.documentElement.dataset.state = UTF8ToString(state);
   },
 
+  // The page's first script (page_errors.js) words the line for the viewer.
   pageShowError: function() {
-    document.getElementById('message').textContent = Module['lastErrorLine'] || 'the show cannot run';
-    document.documentElement.dataset.state = 'error';
+    window['pageErrors']['showProgramLine'](Module['lastErrorLine'] || 'the show cannot run');
   },
 
   pageShowCursor: function(visible) {

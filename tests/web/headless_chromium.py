@@ -8,7 +8,8 @@ What the web tests and the web benchmark may rely on:
     without closing, the kernel ends the browser with it.
   - browser.new_page() gives a Page of 1024 x 768 CSS pixels: navigate,
     wait_for an expression with a ceiling, evaluate, click, press keys, the
-    console errors seen so far, the show's canvas as a PNG data URL.
+    console errors seen so far, the show's canvas as a PNG data URL; it can
+    become a touch screen of another size (emulate_screen) and be tapped.
   - Every failure is a WebTestError whose text is one line.
 """
 import json
@@ -185,7 +186,7 @@ class Browser:
         self._pages[session] = page
         for domain in ('Runtime', 'Log', 'Page'):
             page.call(f'{domain}.enable')
-        page.call('Emulation.setDeviceMetricsOverride', {**VIEWPORT, 'deviceScaleFactor': 1, 'mobile': False})
+        page.emulate_screen(VIEWPORT['width'], VIEWPORT['height'])
         return page
 
 
@@ -224,9 +225,19 @@ class Page:
             raise WebTestError(f'evaluating {shown!r}: {text.splitlines()[0] if text else "exception"}')
         return result['result'].get('value')
 
+    def emulate_screen(self, width, height, scale=1, mobile=False):
+        """A screen of width x height CSS px; mobile also makes it a touch screen."""
+        self.call('Emulation.setDeviceMetricsOverride', {'width': width, 'height': height,
+                                                          'deviceScaleFactor': scale, 'mobile': mobile})
+        self.call('Emulation.setTouchEmulationEnabled', {'enabled': mobile, 'maxTouchPoints': 5 if mobile else 1})
+
     def run_on_new_documents(self, source):
-        """Runs source in every document loaded from now on, before its own scripts."""
-        self.call('Page.addScriptToEvaluateOnNewDocument', {'source': source})
+        """Runs source in every document loaded from now on, before its own
+        scripts; answers what stop_running takes to end it."""
+        return self.call('Page.addScriptToEvaluateOnNewDocument', {'source': source})['identifier']
+
+    def stop_running(self, identifier):
+        self.call('Page.removeScriptToEvaluateOnNewDocument', {'identifier': identifier})
 
     def navigate(self, url, ceiling=CALL_CEILING_S):
         """Loads url and waits for its load event, its scripts run; later
@@ -257,6 +268,11 @@ class Page:
     def click(self, x=VIEWPORT['width'] // 2, y=VIEWPORT['height'] // 2):
         for kind in ('mousePressed', 'mouseReleased'):
             self.call('Input.dispatchMouseEvent', {'type': kind, 'x': x, 'y': y, 'button': 'left', 'clickCount': 1})
+
+    def tap(self, x, y):
+        """A finger down and up; on an emulated touch screen, a click follows."""
+        self.call('Input.dispatchTouchEvent', {'type': 'touchStart', 'touchPoints': [{'x': x, 'y': y}]})
+        self.call('Input.dispatchTouchEvent', {'type': 'touchEnd', 'touchPoints': []})
 
     def press_key(self, key, code, key_code):
         for kind in ('keyDown', 'keyUp'):

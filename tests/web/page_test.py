@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """The page in use: the start card, playing on the music's clock, the
-viewer's keys, the ending by Escape, and the error a missing data file
-gives."""
+viewer's keys, what a screen reader hears, the ending by Escape, touch
+screens, a shared link's preview, and the errors a missing file, a file://
+page and a browser without WebGL 2 give."""
+import json
 import os
 import sys
 import time
 
 import check_runner
 from headless_chromium import WebTestError
-from show_page import (ENDING_CEILING_S, MESSAGE, music_time, open_to_card, state, throttle, wait_music_time,
-                       wait_state)
+from page_failures import expect_error, file_page, full_screen_refused, no_webgl2, program_missing
+from page_screens import touch_screens_fit
+from show_page import ENDING_CEILING_S, music_time, open_to_card, state, throttle, wait_music_time, wait_state
 
 START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
 CLOCK_STEP_MS = 1000
@@ -25,6 +28,7 @@ RESTARTED_BELOW_MS = 10000
 SPACE = (' ', 'Space', 32)
 RIGHT = ('ArrowRight', 'ArrowRight', 39)
 HOME = ('Home', 'Home', 36)
+PAGE_DOWN = ('PageDown', 'PageDown', 34)
 FULL_STOP = ('.', 'Period', 190)
 SHORT_SEEK_MS = 5000
 # The clock is carried on from the output's timestamps, each of which may set
@@ -108,6 +112,32 @@ def start_card(checks):
     expect_no_errors(page, 'while loading')
 
 
+# The tags a shared link is previewed from, by name or property.
+PREVIEW_TAGS_JS = """Object.fromEntries([...document.querySelectorAll('meta[name], meta[property]')]
+  .map(meta => [meta.getAttribute('name') || meta.getAttribute('property'), meta.content]))"""
+PREVIEW_TAGS = ('description', 'og:title', 'og:description', 'og:image', 'twitter:card')
+
+
+def link_preview(checks):
+    """a shared link finds a description and a served preview picture of the size its tags give"""
+    tags = checks.page.evaluate(PREVIEW_TAGS_JS)
+    missing = [name for name in PREVIEW_TAGS if not tags.get(name)]
+    if missing:
+        raise WebTestError(f'index.html has no {", ".join(missing)}')
+    # Beside index.html, whatever site address the build put before it.
+    path = os.path.join(checks.web, tags['og:image'].rsplit('/', 1)[-1])
+    try:
+        with open(path, 'rb') as f:
+            header = f.read(24)
+    except OSError as error:
+        raise WebTestError(f'og:image {tags["og:image"]}: {error.strerror}') from None
+    # A PNG's IHDR chunk, first in the file, gives its width and height.
+    size = (int.from_bytes(header[16:20], 'big'), int.from_bytes(header[20:24], 'big'))
+    declared = (int(tags.get('og:image:width', 0)), int(tags.get('og:image:height', 0)))
+    if not header.startswith(b'\x89PNG') or size != declared:
+        raise WebTestError(f'og:image {tags["og:image"]} is {size[0]}x{size[1]}, its tags say {declared}')
+
+
 def click_plays(checks):
     """a click plays the show and its clock runs"""
     page = checks.page
@@ -146,6 +176,37 @@ def viewer_keys(checks):
     page.press_key(*SPACE)
     wait_music_time(page, stepped + RESUMED_STEP_MS, CLOCK_CEILING_S)
     expect_no_errors(page, 'under the viewer\'s keys')
+
+
+SCREEN_TEXT = "document.getElementById('screen-slide').textContent"
+SCREEN_CREDIT = "document.getElementById('screen-credit').textContent"
+CANVAS_NAME_JS = """(() => {
+  const canvas = document.getElementById('show');
+  return canvas.getAttribute('role') === 'img' && canvas.getAttribute('aria-label');
+})()"""
+
+
+def screen_reader_text(checks):
+    """a screen reader hears the canvas named, and the words of the text slide and credits on screen as the show goes on"""
+    page = checks.page
+    start_show(checks)
+    if not page.evaluate(CANVAS_NAME_JS):
+        raise WebTestError('the canvas has no role img and label')
+    texts = page.evaluate('window.showSlideTexts') or []
+    heard = []
+    # Two long seeks on: into the slides, then to another of them.
+    for _ in range(2):
+        page.press_key(*PAGE_DOWN)
+        text = page.wait_for(f"{SCREEN_TEXT} !== {json.dumps(heard[-1] if heard else '')} && {SCREEN_TEXT}",
+                             CLOCK_CEILING_S, 'the words of a text slide')
+        if text not in texts:
+            raise WebTestError(f'the live region reads {text!r}, none of the slides\' words')
+        heard.append(text)
+    credit = page.evaluate(SCREEN_CREDIT) or ''
+    heading, _, name = credit.partition(': ')
+    if heading not in page.evaluate('window.showCreditHeadings') or name not in page.evaluate('window.showCreditNames'):
+        raise WebTestError(f'the credits region reads {credit!r}, not a heading and a name')
+    expect_no_errors(page, 'reading the slides')
 
 
 def expect_only_pause_in_ending(page):
@@ -244,23 +305,14 @@ def slow_link(checks):
 
 
 def expect_missing(checks, name):
-    page = checks.page
     checks.site.missing = {name}
     try:
-        page.navigate(checks.site.url())
-        wait_state(page, ['start', 'error'])
-        # The data may still be on their way: a click starts once they are in.
-        if state(page) == 'start':
-            page.click()
-        wait_state(page, 'error')
-        message = page.evaluate(MESSAGE) or ''
+        message = expect_error(checks.page, 'cannot be fetched: check the connection and reload', checks.site.url(),
+                               click=True)
         if name not in message:
             raise WebTestError(f'#message does not name {name}: {message!r}')
-        if '\n' in message.strip():
-            raise WebTestError(f'#message holds more than one line: {message!r}')
     finally:
         checks.site.missing = set()
-        page.take_errors()  # the 404 itself is logged
 
 
 def missing_picture(checks):
@@ -277,5 +329,6 @@ def missing_track(checks):
 
 
 if __name__ == '__main__':
-    sys.exit(check_runner.run([start_card, click_plays, viewer_keys, escape_ends, again_and_escape_twice,
-                               slow_link, missing_picture, missing_track]))
+    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, screen_reader_text, escape_ends,
+                               again_and_escape_twice, slow_link, touch_screens_fit, missing_picture, missing_track,
+                               file_page, program_missing, no_webgl2, full_screen_refused]))

@@ -42,12 +42,20 @@ class _Handler(Handler):
         pass
 
 
+class _Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # A browser that leaves a page or closes drops its downloads midway.
+        if not isinstance(sys.exc_info()[1], (BrokenPipeError, ConnectionResetError)):
+            super().handle_error(request, client_address)
+
+
 class StaticSite:
     def __init__(self, folder):
         self.missing = set()
         handler = functools.partial(_Handler, directory=str(folder), site=self)
-        self._server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
-        self._server.daemon_threads = True
+        self._server = _Server(('127.0.0.1', 0), handler)
         self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
         self._thread.start()
 

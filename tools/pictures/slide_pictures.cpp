@@ -1,8 +1,8 @@
 #include "tools/pictures/slide_pictures.h"
 
-#include "base/named_fields.h"
 #include "tools/pictures/brand.h"
 #include "tools/pictures/shapes.h"
+#include "tools/pictures/slide_copy.h"
 
 #include <algorithm>
 #include <array>
@@ -17,63 +17,6 @@ constexpr Colour SLIDE_ACCENT = mix(AMBER, AMBER_PALE, 0.6f);
 
 constexpr int SLIDE_SIZE = 512;
 constexpr float SLIDE_MARGIN = 40.0f;
-
-using TextLines = std::array<const char*, 2>;
-
-struct SlideCopy {
-    const char* kicker = "";
-    TextLines headline = {"", ""};  // both empty: the product's wordmark instead
-    TextLines body = {"", ""};
-
-    constexpr SlideCopy withKicker(const char* text) const { return withField(*this, &SlideCopy::kicker, text); }
-    constexpr SlideCopy withHeadline(const TextLines& lines) const {
-        return withField(*this, &SlideCopy::headline, lines);
-    }
-    constexpr SlideCopy withBody(const TextLines& lines) const { return withField(*this, &SlideCopy::body, lines); }
-};
-
-// One idea a slide, in the order the show cycles through them.
-constexpr SlideCopy SLIDES[] = {
-    SlideCopy{}.withKicker("INTRODUCING").withBody({"The creative suite for", "image, motion and 3D."}),
-    SlideCopy{}
-        .withKicker("ONE CANVAS")
-        .withHeadline({"Sketch to", "final cut"})
-        .withBody({"Draw, animate and render", "in a single workspace."}),
-    SlideCopy{}
-        .withKicker("LIVE 3D")
-        .withHeadline({"Shape it while", "you light it"})
-        .withBody({"Models, lights and materials", "update as you work."}),
-    SlideCopy{}
-        .withKicker("MOTION")
-        .withHeadline({"Animation", "that breathes"})
-        .withBody({"Curves and keyframes", "that follow the music."}),
-    SlideCopy{}
-        .withKicker("MATERIALS")
-        .withHeadline({"Relief you", "can feel"})
-        .withBody({"Paint height and texture", "straight onto any surface."}),
-    SlideCopy{}
-        .withKicker("COLOUR")
-        .withHeadline({"True to the", "last pixel"})
-        .withBody({"Colour-managed from", "camera to screen to print."}),
-    SlideCopy{}
-        .withKicker("TEAMWORK")
-        .withHeadline({"Create", "together"})
-        .withBody({"Share one live scene", "with your whole studio."}),
-    SlideCopy{}
-        .withKicker("PERFORMANCE")
-        .withHeadline({"Fast on the", "desk you have"})
-        .withBody({"Smooth playback and renders", "on everyday hardware."}),
-    SlideCopy{}.withKicker("AVAILABLE NOW").withBody({"Try it free for 30 days.", "Made by Drosk."}),
-};
-static_assert(std::size(SLIDES) == TEXT_SLIDE_COUNT, "one copy for every text slide the show reads");
-
-// Credits: the upper line shows headings, the lower one names. Over one cycle
-// the show pairs upper strips 0, 0, 1, 1, 2 with lower strips 0 to 4.
-constexpr const char* HEADINGS[CREDITS_UPPER_STRIPS] = {"CODE", "GRAPHICS", "MUSIC"};
-constexpr const char* NAMES[CREDITS_LOWER_STRIPS] = {
-    "Halvard Enge", "Sanna Ruokola", "Ines Marvall", "Tobin Aske",
-    "Lunhal  \xE2\x80\x94  \xE2\x80\x9C" "Amber Tide\xE2\x80\x9D",
-};
 
 // Picture sizes, and the shape of the quad each strip is drawn on (width to
 // height), so that lettering can be stretched to look right on screen.
@@ -190,12 +133,12 @@ Canvas drawTextSlide(const Lettering& lettering, int index) {
 }
 
 Canvas drawCreditsHeadings(const Lettering& lettering) {
-    return drawStrips(lettering, HEADINGS_SIZE, HEADINGS, CREDITS_UPPER_STRIPS,
+    return drawStrips(lettering, HEADINGS_SIZE, CREDIT_HEADINGS, CREDITS_UPPER_STRIPS,
                       TextStyle{Typeface::SANS_BOLD, 1.0f, 0.28f}, HEADING_QUAD_ASPECT, HEADING_BASELINE, HEADING_CAP,
                       AMBER_PALE, AMBER * 0.25f);
 }
 
 Canvas drawCreditsNames(const Lettering& lettering) {
-    return drawStrips(lettering, NAMES_SIZE, NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
+    return drawStrips(lettering, NAMES_SIZE, CREDIT_NAMES, CREDITS_LOWER_STRIPS, TextStyle{Typeface::SANS, 1.0f, 0.02f},
                       NAME_QUAD_ASPECT, NAME_BASELINE, NAME_CAP, INK_WARM, TEAL * 0.12f);
 }

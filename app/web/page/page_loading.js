@@ -9,7 +9,9 @@
   var line = document.getElementById('loading');
   // ?at= draws one still frame, which plays no music.
   var stillFrame = new URLSearchParams(location.search).has('at');
-  var files = SHOW_DATA_FILES.pictures.concat(stillFrame ? [] : [SHOW_DATA_FILES.music]);
+  // A page that cannot run here (page_errors.js) fetches nothing.
+  var files = !window.pageErrors.canRun ? [] :
+      SHOW_DATA_FILES.pictures.concat(stillFrame ? [] : [SHOW_DATA_FILES.music]);
   var expected = {};
   var received = {};
   var answered = 0;

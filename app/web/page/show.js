@@ -18,11 +18,21 @@
     return root.dataset.state;
   }
 
-  // The largest centred 4:3 rectangle of the window, on whole device pixels.
+  // The visual viewport's size in CSS px: what a phone shows, which the
+  // layout viewport may exceed while the browser bars slide.
+  function viewportSize() {
+    var visual = window.visualViewport;
+    if (visual) return {width: visual.width, height: visual.height};
+    return {width: window.innerWidth, height: window.innerHeight};
+  }
+
+  // The largest centred 4:3 rectangle of the viewport, on whole device
+  // pixels, its width a multiple of 4 so that its height is whole too.
   function fitCanvas() {
     var ratio = window.devicePixelRatio || 1;
-    var width = Math.floor(window.innerWidth * ratio);
-    var height = Math.floor(window.innerHeight * ratio);
+    var viewport = viewportSize();
+    var width = Math.floor(viewport.width * ratio);
+    var height = Math.floor(viewport.height * ratio);
     var fitted = Math.min(width, Math.floor(height * FRAME_WIDTH / FRAME_HEIGHT));
     var fittedWidth = fitted - fitted % 4;
     var fittedHeight = fittedWidth * FRAME_HEIGHT / FRAME_WIDTH;
@@ -32,15 +42,39 @@
     canvas.style.top = Math.floor((height - fittedHeight) / 2) / ratio + 'px';
   }
 
+  var notice = document.getElementById('notice');
+  var NOTICE_MS = 3000;
+  var noticeTimer = 0;
+
+  // A short line over the picture that goes by itself.
+  function showNotice(text) {
+    notice.textContent = text;
+    notice.hidden = false;
+    clearTimeout(noticeTimer);
+    noticeTimer = setTimeout(function() {
+      notice.hidden = true;
+    }, NOTICE_MS);
+  }
+
+  // An iframe without allowfullscreen, or a browser with no full screen for
+  // a page, refuses: the viewer is told rather than left pressing F.
+  function fullScreenRefused() {
+    showNotice('Full screen is not allowed here');
+  }
+
   function toggleFullScreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(function() {});
       return;
     }
+    if (!root.requestFullscreen || !document.fullscreenEnabled) {
+      fullScreenRefused();
+      return;
+    }
     root.requestFullscreen().then(function() {
       // Escape then reaches the show rather than leaving full screen.
       if (navigator.keyboard && navigator.keyboard.lock) navigator.keyboard.lock(['Escape']).catch(function() {});
-    }).catch(function() {});
+    }).catch(fullScreenRefused);
   }
 
   function askStart() {
@@ -73,6 +107,8 @@
   document.addEventListener('click', askStart);
   document.addEventListener('dblclick', toggleFullScreen);
   window.addEventListener('resize', fitCanvas);
+  window.addEventListener('orientationchange', fitCanvas);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', fitCanvas);
   fitCanvas();
 
   window.Module = {
@@ -88,6 +124,9 @@
     printErr: function(text) {
       Module.lastErrorLine = text;
       console.warn(text);
+    },
+    onAbort: function(what) {
+      pageErrors.showAbort(String(what), ready);
     },
     onRuntimeInitialized: function() {
       ready = true;
