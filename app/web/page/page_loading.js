@@ -69,6 +69,17 @@
     });
   }
 
+  // The program's wasm comes beside the data, not after its script has run.
+  if (window.pageErrors.canRun) {
+    var preload = document.createElement('link');
+    preload.rel = 'preload';
+    preload.href = 'pelmira15.wasm';
+    preload.as = 'fetch';
+    preload.type = 'application/wasm';
+    preload.crossOrigin = 'anonymous';
+    document.head.appendChild(preload);
+  }
+
   var loads = {};
   files.forEach(function(path) {
     loads[path] = load(path);
