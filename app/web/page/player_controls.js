@@ -145,9 +145,13 @@
     seeking = false;
     seekTo(Number(seekBar.value));
   });
-  // The keys on the slider are the show's own seeks (show.js queues them).
+  // The show's keys on the bar are the show's own (show.js queues them): the
+  // slider does not move by itself, a focused button does not press too.
   seekBar.addEventListener('keydown', function(event) {
-    event.preventDefault();
+    if (Module.watchedKeys.indexOf(event.key) >= 0) event.preventDefault();
+  });
+  bar.addEventListener('keyup', function(event) {
+    if (event.key === ' ') event.preventDefault();
   });
   volumeSlider.addEventListener('input', function() {
     volume = Number(volumeSlider.value) / VOLUME_STEPS;
