@@ -26,8 +26,8 @@ enum class ViewerCommand : uint8_t {
 
 // A command as queued; only SEEK_TO reads targetMs, the music time it asks for.
 struct ViewerRequest {
-    constexpr ViewerRequest(ViewerCommand command = ViewerCommand::TOGGLE_PAUSE, uint32_t targetMs = 0)
-        : command(command), targetMs(targetMs) {}
+    constexpr ViewerRequest(ViewerCommand asked = ViewerCommand::TOGGLE_PAUSE, uint32_t askedMs = 0)
+        : command(asked), targetMs(askedMs) {}
     ViewerCommand command;
     uint32_t targetMs;
 };
