@@ -61,6 +61,8 @@ public:
     bool start();
     bool step();
     int finish();
+    // Whether the viewer paused the running show.
+    bool paused() const { return state_ == State::RUNNING && loop_->paused(); }
 
 private:
     enum class State { CREATED, RUNNING, STOPPED, FINISHED };

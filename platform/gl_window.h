@@ -120,7 +120,7 @@ public:
     virtual void setOption(uint8_t value) { option = value; }  // nothing reads option
     virtual uint32_t pumpMessages() = 0;
     // The next command of the last pump; false once none is left.
-    virtual bool takeViewerCommand(ViewerCommand&) { return false; }
+    virtual bool takeViewerCommand(ViewerRequest&) { return false; }
     virtual bool swapBuffers() = 0;
     virtual bool shutdown(DisplayConfig& config, const AppInfo& app) = 0;
     // Whether glReadPixels gives the frame top row first, as a window that

@@ -6,7 +6,8 @@
 // The keys, on every platform: Space pauses and resumes; Left and Right seek
 // a short way, Page Up and Page Down a long way; Home goes back to the start;
 // comma and full stop step one frame back and forward while paused. Held
-// down, every key but Space and Home goes on giving its command.
+// down, every key but Space and Home goes on giving its command. A player's
+// seek bar asks for a position itself: SEEK_TO, its target in the request.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,18 @@ enum class ViewerCommand : uint8_t {
     TO_START,
     STEP_BACK,
     STEP_FORWARD,
+    SEEK_TO,
 };
+
+// A command as queued; only SEEK_TO reads targetMs, the music time it asks for.
+struct ViewerRequest {
+    constexpr ViewerRequest(ViewerCommand asked = ViewerCommand::TOGGLE_PAUSE, uint32_t askedMs = 0)
+        : command(asked), targetMs(askedMs) {}
+    ViewerCommand command;
+    uint32_t targetMs;
+};
+
+constexpr ViewerRequest seekTo(uint32_t ms) { return {ViewerCommand::SEEK_TO, ms}; }
 
 // A held key's repeats would flip the pause on and off, and go back to the
 // start again and again: only the moves repeat.
@@ -34,25 +46,25 @@ constexpr bool repeatsWhenHeld(ViewerCommand command) {
 class ViewerCommandQueue {
 public:
     void clear() { count_ = taken_ = 0; }
-    void push(ViewerCommand command) {
+    void push(ViewerRequest request) {
         if (count_ < CAPACITY)
-            commands_[count_++] = command;
+            commands_[count_++] = request;
     }
     // A key press giving the command; repeated: by a key held down.
     void press(ViewerCommand command, bool repeated) {
         if (!repeated || repeatsWhenHeld(command))
             push(command);
     }
-    bool take(ViewerCommand& command) {
+    bool take(ViewerRequest& request) {
         if (taken_ == count_)
             return false;
-        command = commands_[taken_++];
+        request = commands_[taken_++];
         return true;
     }
 
 private:
     static constexpr int CAPACITY = 16;
-    ViewerCommand commands_[CAPACITY] = {};
+    ViewerRequest commands_[CAPACITY] = {};
     int count_ = 0;
     int taken_ = 0;
 };

@@ -66,17 +66,18 @@ bool MainLoop::frame() {
         if (paused_)
             obey(ViewerCommand::TOGGLE_PAUSE, position);
     }
-    ViewerCommand command;
-    while (window_.takeViewerCommand(command)) {
+    ViewerRequest request;
+    while (window_.takeViewerCommand(request)) {
         if (!firstFrame_)
-            obey(command, position);
+            obey(request, position);
     }
     firstFrame_ = false;
     running_ = !quit && now < SHOW_END_MS;
     return running_;
 }
 
-void MainLoop::obey(ViewerCommand command, uint32_t& positionMs) {
+void MainLoop::obey(ViewerRequest request, uint32_t& positionMs) {
+    const ViewerCommand command = request.command;
     if (command == ViewerCommand::TOGGLE_PAUSE) {
         player_.togglePause();
         paused_ = !paused_;
@@ -84,7 +85,9 @@ void MainLoop::obey(ViewerCommand command, uint32_t& positionMs) {
     }
     if (endingBegun_ || (isStep(command) && !paused_))
         return;
-    positionMs = viewerTargetMs(command, positionMs);
+    positionMs = viewerTargetMs(request, positionMs);
+    if (paused_ && positionMs < FIRST_PICTURE_MS)
+        positionMs = FIRST_PICTURE_MS;
     player_.setPosition(positionMs);
     seekTimeline(positionMs);
 }

@@ -20,7 +20,8 @@
 //     its position; a seek or a step moves the music (timeline/viewer_seek.h)
 //     and the timeline with it, so the next frame draws the show at that
 //     position; a paused frame is drawn that way too, every time, so it
-//     stands still. Steps need a pause; once the ending has begun only the
+//     stands still. A paused show moved below FIRST_PICTURE_MS (Home)
+//     stands on that frame, the title's first picture. Steps need a pause; once the ending has begun only the
 //     pause is obeyed, and an Escape while paused also resumes, since the
 //     ending runs on the music's clock. Commands of the first frame's pump
 //     are dropped: the title has not yet drawn and set up the GL state every
@@ -44,10 +45,12 @@ public:
     void begin();
     bool frame();
     void end();
+    // Whether the viewer paused the show (what a player's controls show).
+    bool paused() const { return paused_; }
 
 private:
-    // Moves positionMs as the command asks.
-    void obey(ViewerCommand command, uint32_t& positionMs);
+    // Moves positionMs as the request asks.
+    void obey(ViewerRequest request, uint32_t& positionMs);
 
     GlWindow& window_;
     MusicPlayer& player_;

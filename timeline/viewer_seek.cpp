@@ -23,10 +23,10 @@ uint32_t previousStepMs(uint32_t t) {
 
 }  // namespace
 
-uint32_t viewerTargetMs(ViewerCommand command, uint32_t nowMs) {
+uint32_t viewerTargetMs(ViewerRequest request, uint32_t nowMs) {
     const int64_t now = nowMs;
     int64_t target = now;
-    switch (command) {
+    switch (request.command) {
     case ViewerCommand::TOGGLE_PAUSE: break;
     case ViewerCommand::BACK_SHORT: target = now - SHORT_SEEK_MS; break;
     case ViewerCommand::FORWARD_SHORT: target = now + SHORT_SEEK_MS; break;
@@ -35,6 +35,7 @@ uint32_t viewerTargetMs(ViewerCommand command, uint32_t nowMs) {
     case ViewerCommand::TO_START: target = 0; break;
     case ViewerCommand::STEP_BACK: target = previousStepMs(nowMs); break;
     case ViewerCommand::STEP_FORWARD: target = nextStepMs(nowMs); break;
+    case ViewerCommand::SEEK_TO: target = request.targetMs; break;
     }
     return static_cast<uint32_t>(std::clamp<int64_t>(target, 0, LAST_SEEK_MS));
 }

@@ -85,6 +85,10 @@ struct Page {
     MusicPlayer* player = nullptr;  // the running show's; the run owns it
     bool ending = false;
     int lastTimeMs = NO_TIME;
+    // Where the next start plays from (the address's #t=); queued as a seek
+    // after the first frame, whose pump drops the viewer's commands.
+    int startAtMs = 0;
+    bool firstFrameDrawn = false;
 };
 
 Page page;
@@ -157,6 +161,9 @@ void endShow() {
 
 EM_BOOL onShowFrame(double, void*) {
     const bool more = page.run->step();
+    if (more && !page.firstFrameDrawn && page.startAtMs > 0)
+        pageQueueSeek(page.startAtMs);
+    page.firstFrameDrawn = true;
     if (more && escapePressed && !page.ending) {
         page.ending = true;
         pageSetState("ending");
@@ -176,6 +183,7 @@ void startShow() {
     if (!startRun(parts))
         return;
     page.ending = false;
+    page.firstFrameDrawn = false;
     pageSetState("playing");
     emscripten_request_animation_frame_loop(onShowFrame, nullptr);
 }
@@ -261,10 +269,12 @@ int creditStrip(const CreditsLine CreditsScene::*line) {
 extern "C" {
 
 // The page's start card or end card was clicked or a key pressed on it; a
-// start asked for before the data are in happens once they are.
-EMSCRIPTEN_KEEPALIVE void showRequestStart() {
+// start asked for before the data are in happens once they are. The show
+// plays from atMs (0: the start).
+EMSCRIPTEN_KEEPALIVE void showRequestStart(int atMs) {
     if (page.failed || page.frame.wanted || page.run != nullptr)
         return;
+    page.startAtMs = atMs;
     if (!page.dataIn)
         page.startRequested = true;
     else
@@ -290,6 +300,12 @@ EMSCRIPTEN_KEEPALIVE int showTextSlide() {
 // not: the heading's and the name's.
 EMSCRIPTEN_KEEPALIVE int showCreditHeading() { return creditStrip(&CreditsScene::upperLine); }
 EMSCRIPTEN_KEEPALIVE int showCreditName() { return creditStrip(&CreditsScene::lowerLine); }
+
+// Whether the viewer paused the running show.
+EMSCRIPTEN_KEEPALIVE int showPaused() { return page.run != nullptr && page.run->paused() ? 1 : 0; }
+
+// The show's length in ms, the end of the seek bar.
+EMSCRIPTEN_KEEPALIVE int showLengthMs() { return static_cast<int>(SHOW_END_MS); }
 
 }
 

@@ -1,6 +1,7 @@
 // The Web Audio half of the web sound output (audio/web/web_sound_backend.cpp):
 // one AudioContext; a gain per channel, created when first used, into the
-// master gain; and per stream, since it last started, a gain of its own that
+// master gain, then the viewer's own volume (Module.viewerGain, set by the
+// page's controls through Module.viewerGainNode); and per stream, since it last started, a gain of its own that
 // fades it in and out, and the buffers scheduled on it, kept until they end
 // so that stopping the stream silences what it has queued.
 mergeInto(LibraryManager.library, {
@@ -8,6 +9,7 @@ mergeInto(LibraryManager.library, {
     context: null,
     master: null,
     masterGain: 1,
+    viewer: null,
     rampSeconds: 0,
     channels: {},      // channel -> GainNode
     channelGains: {},  // channel -> gain, also before its node exists
@@ -80,12 +82,17 @@ mergeInto(LibraryManager.library, {
     var Context = typeof AudioContext !== 'undefined' ? AudioContext :
                   typeof webkitAudioContext !== 'undefined' ? webkitAudioContext : null;
     if (!Context) return 0;
-    var context = null;
-    try {
-      context = new Context({sampleRate: rate});
-    } catch (e) {
-      // A rate the browser does not take: its own, the buffers are resampled.
-      try { context = new Context(); } catch (e2) { return 0; }
+    // The page made (or resumed) a context in the gesture that started the
+    // show, at the browser's rate (the buffers are resampled): a browser
+    // keeps one made later suspended.
+    var context = Module['audioContext'];
+    if (!context || context.state === 'closed') {
+      try {
+        context = new Context({sampleRate: rate});
+      } catch (e) {
+        // A rate the browser does not take: its own, the buffers are resampled.
+        try { context = new Context(); } catch (e2) { return 0; }
+      }
     }
     WebAudio.context = context;
     WebAudio.rampSeconds = rampSeconds;
@@ -96,7 +103,11 @@ mergeInto(LibraryManager.library, {
     };
     WebAudio.master = context.createGain();
     WebAudio.master.gain.value = WebAudio.masterGain;
-    WebAudio.master.connect(context.destination);
+    WebAudio.viewer = context.createGain();
+    WebAudio.viewer.gain.value = Module['viewerGain'] === undefined ? 1 : Module['viewerGain'];
+    WebAudio.viewer.connect(context.destination);
+    WebAudio.master.connect(WebAudio.viewer);
+    Module['viewerGainNode'] = WebAudio.viewer;
     // Starts at once after a user gesture; otherwise the grace runs out.
     if (context.state !== 'running') context.resume().catch(function() {});
     return 1;
@@ -175,6 +186,9 @@ mergeInto(LibraryManager.library, {
     }
     WebAudio.context = null;
     WebAudio.master = null;
+    WebAudio.viewer = null;
+    Module['viewerGainNode'] = null;
+    Module['audioContext'] = null;
     WebAudio.channels = {};
     WebAudio.channelGains = {};
     WebAudio.streams = {};

@@ -34,7 +34,7 @@ public:
 
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
-    bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
+    bool takeViewerCommand(ViewerRequest& request) override { return viewerCommands_.take(request); }
     bool swapBuffers() override;
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
     bool readsTopRowFirst() const override { return scaledFrame_.topRowFirst(); }

@@ -8,6 +8,8 @@
 //   - It queues the presses of the keys pageWatchKeys() named, too, in
 //     order and without the browser's own use of them (no scrolling);
 //     pageTakeKey() answers them one by one.
+//   - Its player's seek bar queues the music times it seeks to;
+//     pageTakeSeekMs() answers them one by one.
 //   - The page's state is document.documentElement.dataset.state; the
 //     program sets every state after "start". pageShowError() sets "error"
 //     with the last line the program wrote on stderr, which the page words
@@ -25,6 +27,10 @@ void pageWatchKeys(const char* const* names, int count);
 // The index in names of the next key pressed, setting repeated when it was
 // held down; -1 once none is left.
 int pageTakeKey(int* repeated);
+// The next music time in ms the page's seek bar asked for; -1 once none is left.
+int pageTakeSeekMs(void);
+// Queues a seek to ms as if the seek bar asked for it, for the next pump.
+void pageQueueSeek(int ms);
 void pageSetState(const char* state);
 void pageShowError(void);
 void pageShowCursor(int visible);

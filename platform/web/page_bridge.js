@@ -1,7 +1,7 @@
 // The page as the program sees it (platform/web/page_bridge.h). The page's
 // script (app/web/page/show.js) queues the Escape presses in
 // Module.queuedEscapes, those of the keys in Module.watchedKeys in
-// Module.queuedKeys, and keeps the last line written on stderr in
+// Module.queuedKeys, the seek bar's music times in Module.queuedSeeks, and keeps the last line written on stderr in
 // Module.lastErrorLine.
 mergeInto(LibraryManager.library, {
   pageTakeEscapes: function() {
@@ -26,6 +26,15 @@ mergeInto(LibraryManager.library, {
     if (!press) return -1;
     HEAP32[repeated >> 2] = press.repeated ? 1 : 0;
     return press.key;
+  },
+
+  pageTakeSeekMs: function() {
+    var ms = (Module['queuedSeeks'] || []).shift();
+    return ms === undefined ? -1 : ms;
+  },
+
+  pageQueueSeek: function(ms) {
+    (Module['queuedSeeks'] = Module['queuedSeeks'] || []).push(ms);
   },
 
   pageSetState: function(state) {

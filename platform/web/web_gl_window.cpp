@@ -184,7 +184,8 @@ bool WebGlWindow::init(DisplayConfig& config, const AppInfo&) {
 }
 
 // The page queues the Escape presses; they follow the desktop's protocol.
-// The viewer's keys it queued give the desktop's commands.
+// The viewer's keys it queued give the desktop's commands; its seek bar's
+// times follow them.
 uint32_t WebGlWindow::pumpMessages() {
     uint32_t bits = 0;
     viewerCommands_.clear();
@@ -193,6 +194,8 @@ uint32_t WebGlWindow::pumpMessages() {
         assert(key < static_cast<int>(std::size(VIEWER_KEYS)));
         viewerCommands_.press(VIEWER_KEYS[key].command, repeated != 0);
     }
+    for (int ms = pageTakeSeekMs(); ms >= 0; ms = pageTakeSeekMs())
+        viewerCommands_.push(seekTo(static_cast<uint32_t>(ms)));
     for (int presses = pageTakeEscapes(); presses > 0; --presses)
         bits |= pressEscape();
     if (takeQuitRequest())

@@ -12,7 +12,8 @@
 //   - pumpMessages() drains the Escape presses the page queued (first one:
 //     the ending; every later one: quit) and the quit requests, and hands the
 //     viewer's keys the page queued over as on the desktop: Space, the
-//     arrows, Page Up, Page Down, Home, comma and full stop.
+//     arrows, Page Up, Page Down, Home, comma and full stop; then the
+//     seek bar's positions, as SEEK_TO.
 //   - swapBuffers() copies the frame the backend drew into the drawing
 //     buffer (presentWebGlFrame); the browser shows it once the animation
 //     frame that drew it returns.
@@ -30,7 +31,7 @@ public:
 
     bool init(DisplayConfig& config, const AppInfo& app) override;
     uint32_t pumpMessages() override;
-    bool takeViewerCommand(ViewerCommand& command) override { return viewerCommands_.take(command); }
+    bool takeViewerCommand(ViewerRequest& request) override { return viewerCommands_.take(request); }
     bool swapBuffers() override;
     bool shutdown(DisplayConfig& config, const AppInfo& app) override;
 

@@ -208,8 +208,8 @@ TEST_F(GlWindowTest, ViewerKeysGiveTheirCommandsAndHeldOnlyTheMovesRepeat) {
     }
     EXPECT_EQ(window.pumpMessages(), 0u);
     std::vector<ViewerCommand> taken;
-    for (ViewerCommand command; window.takeViewerCommand(command);)
-        taken.push_back(command);
+    for (ViewerRequest request; window.takeViewerCommand(request);)
+        taken.push_back(request.command);
     EXPECT_EQ(taken, std::vector<ViewerCommand>({ViewerCommand::TOGGLE_PAUSE, ViewerCommand::FORWARD_SHORT,
                                                  ViewerCommand::STEP_FORWARD, ViewerCommand::BACK_LONG}));
     window.shutdown(config, APP);

@@ -14,7 +14,7 @@ namespace {
 class ScriptedWindow : public GlWindow {
 public:
     std::deque<uint32_t> bits;
-    std::deque<std::vector<ViewerCommand>> commands;
+    std::deque<std::vector<ViewerRequest>> commands;
     int swaps = 0;
     int pumps = 0;
     bool init(DisplayConfig&, const AppInfo&) override { return true; }
@@ -23,13 +23,13 @@ public:
         ++swaps;
         return true;
     }
-    bool takeViewerCommand(ViewerCommand& command) override { return pumped_.take(command); }
+    bool takeViewerCommand(ViewerRequest& request) override { return pumped_.take(request); }
     uint32_t pumpMessages() override {
         ++pumps;
         pumped_.clear();
         if (!commands.empty()) {
-            for (ViewerCommand command : commands.front())
-                pumped_.push(command);
+            for (ViewerRequest request : commands.front())
+                pumped_.push(request);
             commands.pop_front();
         }
         if (bits.empty())
@@ -200,15 +200,17 @@ TEST_F(MainLoopTest, StepsNeedAPauseAndOnceTheEndingBeganOnlyThePauseIsObeyed) {
     constexpr uint32_t P = ScriptedPlayer::PAUSE_TOGGLED;
     player.times = {0, 0, 20000, 20000, 20000, 20000, 20000, 20000};
     window.commands = {{C::FORWARD_SHORT},  // the first frame's pump: dropped
-                       {C::STEP_FORWARD, C::FORWARD_SHORT, C::BACK_LONG, C::TO_START},
-                       {C::TOGGLE_PAUSE, C::STEP_FORWARD, C::STEP_BACK, C::STEP_BACK},
+                       {C::STEP_FORWARD, C::FORWARD_SHORT, C::BACK_LONG, C::TO_START, seekTo(5)},
+                       {C::TOGGLE_PAUSE, C::STEP_FORWARD, C::STEP_BACK, C::STEP_BACK, C::TO_START, seekTo(5),
+                        seekTo(90000), seekTo(SHOW_END_MS)},
                        {C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG, C::FORWARD_LONG,
                         C::FORWARD_LONG, C::FORWARD_LONG},
                        {C::TOGGLE_PAUSE, C::STEP_FORWARD, C::FORWARD_SHORT, C::TO_START, C::TOGGLE_PAUSE}};
     window.bits = {0, 0, 0, 0, PUMP_ENDING, PUMP_QUIT};
     run();
-    EXPECT_EQ(player.moves, std::vector<uint32_t>({25000, 0, 0,             // 20000 + 5000 - 30000, clamped
+    EXPECT_EQ(player.moves, std::vector<uint32_t>({25000, 0, 0, 5,          // 20000 + 5000 - 30000, clamped
                                                    P, 20016, 20000, 19983,  // steps on the 60 fps frames
+                                                   16, 16, 90000, 172999,   // paused: 0 and 5 show 16's picture
                                                    50000, 80000, 110000, 140000, 170000, 172999, 172999,
                                                    P, P, P}));  // the Escape resumes; two pauses
 }

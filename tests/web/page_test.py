@@ -1,15 +1,15 @@
 #!/usr/bin/env python3
 """The page in use: the start card, playing on the music's clock, the
-viewer's keys, what a screen reader hears, the ending by Escape, touch
-screens, a shared link's preview, and the errors a missing file, a file://
-page and a browser without WebGL 2 give."""
+viewer's keys, the player's bar, touch and #t=, what a screen reader hears,
+the ending by Escape, touch screens, a shared link's preview, and the errors
+a missing file, a file:// page and a browser without WebGL 2 give."""
 import json
 import os
 import sys
 import time
 
 import check_runner
-from headless_chromium import WebTestError
+from headless_chromium import VIEWPORT, WebTestError
 from page_failures import expect_error, file_page, full_screen_refused, no_webgl2, program_missing
 from page_screens import touch_screens_fit
 from show_page import ENDING_CEILING_S, music_time, open_to_card, state, throttle, wait_music_time, wait_state
@@ -39,6 +39,16 @@ STEP_MS = (1, 17)
 # Long enough for a running clock to move a good way.
 PAUSED_FRAMES = 30
 RESUMED_STEP_MS = 200
+# The player's bar: a seek there lands within this much music of its target.
+SEEK_BAR_TARGET_MS = 60000
+SEEK_WITHIN_MS = 2000
+HALF_VOLUME = 50
+# #t=42 on a phone: 390 x 844 at 3 device pixels, touch.
+START_AT_MS = 42000
+PHONE = (390, 844, 3)
+PLAYER = "document.querySelector('.player-%s')"
+AWAKE = "document.documentElement.classList.contains('player-awake')"
+PAUSED = 'Module._showPaused() === 1'
 
 # Resolves once the page has drawn `count` animation frames: a key pressed
 # before the call has then reached the program's pump.
@@ -209,6 +219,79 @@ def screen_reader_text(checks):
     expect_no_errors(page, 'reading the slides')
 
 
+def centre_of(page, selector):
+    rect = page.evaluate(f'(r => [r.x + r.width / 2, r.y + r.height / 2])({selector}.getBoundingClientRect())')
+    return int(rect[0]), int(rect[1])
+
+
+def expect_still(page, what):
+    """The clock stands still over PAUSED_FRAMES frames: paused."""
+    before = music_time(page)
+    after_frames(page, PAUSED_FRAMES)
+    if music_time(page) != before:
+        raise WebTestError(f'{what}: the clock went on from {before} to {music_time(page)} ms')
+
+
+def player_bar(checks):
+    """the bar shows on a mouse move; its button pauses, its seek bar seeks, M and its slider set the gain; sound runs"""
+    page = checks.page
+    start_show(checks)
+    after_frames(page)
+    if page.evaluate("Module.audioContext && Module.audioContext.state") != 'running':
+        raise WebTestError(f'the sound is {page.evaluate("Module.audioContext && Module.audioContext.state")!r} '
+                           'after the start click, not running')
+    page.call('Input.dispatchMouseEvent', {'type': 'mouseMoved', 'x': 300, 'y': 300})
+    page.wait_for(AWAKE, CLOCK_CEILING_S, 'the bar shown on a mouse move')
+    page.click(*centre_of(page, PLAYER % 'play'))
+    page.wait_for(PAUSED, CLOCK_CEILING_S, 'paused by the bar\'s button')
+    expect_still(page, 'paused by the bar')
+    page.evaluate(f"(bar => {{ bar.value = '{SEEK_BAR_TARGET_MS}'; bar.dispatchEvent(new Event('change')); }})"
+                  f"({PLAYER % 'seek'})")
+    after_frames(page)
+    if abs(music_time(page) - SEEK_BAR_TARGET_MS) > SEEK_WITHIN_MS:
+        raise WebTestError(f'the seek bar asked for {SEEK_BAR_TARGET_MS} ms, the clock reads {music_time(page)} ms')
+    page.press_key('m', 'KeyM', 77)
+    muted = page.evaluate('Module.viewerGainNode.gain.value')
+    page.press_key('m', 'KeyM', 77)
+    page.evaluate(f"(slider => {{ slider.value = '{HALF_VOLUME}'; slider.dispatchEvent(new Event('input')); }})"
+                  f"({PLAYER % 'volume'})")
+    half = page.evaluate('Module.viewerGainNode.gain.value')
+    if muted != 0 or abs(half - HALF_VOLUME / 100) > 0.01:
+        raise WebTestError(f'the viewer\'s gain is {muted} muted and {half} at half volume')
+    page.click(*centre_of(page, PLAYER % 'play'))
+    wait_music_time(page, music_time(page) + RESUMED_STEP_MS, CLOCK_CEILING_S)
+    expect_no_errors(page, 'under the player\'s bar')
+
+
+def touch_start_at(checks):
+    """on a touch phone #t=42 offers "Tap to start" at 0:42 and no keys; a tap shows the bar, a second pauses"""
+    page = checks.page
+    page.emulate_screen(*PHONE, mobile=True)
+    try:
+        # A new document: from the page itself a new #t= is no load.
+        page.navigate('about:blank')
+        page.navigate(checks.site.url() + f'#t={START_AT_MS // 1000}')
+        wait_state(page, 'start')
+        text = page.evaluate('document.body.innerText')
+        if 'Tap to start' not in text or 'Starts at 0:42' not in text or 'Space' in text:
+            raise WebTestError(f'the touch start card reads {text.strip()[:120]!r}')
+        page.tap(*centre_of(page, "document.getElementById('start')"))
+        wait_state(page, 'playing')
+        started = wait_music_time(page, START_AT_MS, CLOCK_CEILING_S)
+        if started > START_AT_MS + SEEK_WITHIN_MS:
+            raise WebTestError(f'#t=42 started the show at {started} ms')
+        picture = centre_of(page, "document.getElementById('show')")
+        page.tap(*picture)
+        page.wait_for(AWAKE, CLOCK_CEILING_S, 'the bar shown on a tap')
+        page.tap(*picture)
+        page.wait_for(PAUSED, CLOCK_CEILING_S, 'paused by a second tap')
+        expect_still(page, 'paused by a tap')
+        expect_no_errors(page, 'under touch')
+    finally:
+        page.emulate_screen(VIEWPORT['width'], VIEWPORT['height'])
+        page.navigate('about:blank')
+
+
 def expect_only_pause_in_ending(page):
     """In the ending Space pauses and resumes; seeks and steps do nothing."""
     paused = press_and_read(page, SPACE)
@@ -329,6 +412,7 @@ def missing_track(checks):
 
 
 if __name__ == '__main__':
-    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, screen_reader_text, escape_ends,
-                               again_and_escape_twice, slow_link, touch_screens_fit, missing_picture, missing_track,
-                               file_page, program_missing, no_webgl2, full_screen_refused]))
+    sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, player_bar, screen_reader_text,
+                               touch_start_at, escape_ends, again_and_escape_twice, slow_link, touch_screens_fit,
+                               missing_picture, missing_track, file_page, program_missing, no_webgl2,
+                               full_screen_refused]))

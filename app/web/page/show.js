@@ -13,6 +13,7 @@
   var stillFrame = new URLSearchParams(location.search).has('at');
   var ready = false;
   var startAsked = false;
+  var startAtMs = 0;
 
   function state() {
     return root.dataset.state;
@@ -77,10 +78,12 @@
     }).catch(fullScreenRefused);
   }
 
+  // In the gesture itself: the sound is turned on there (player_controls.js).
   function askStart() {
     if (stillFrame || (state() !== 'start' && state() !== 'ended')) return;
     showLoading.starting();
-    if (ready) Module._showRequestStart();
+    startAtMs = window.playerControls.beginStart();
+    if (ready) Module._showRequestStart(startAtMs);
     else startAsked = true;
   }
 
@@ -117,6 +120,7 @@
     queuedEscapes: 0,
     watchedKeys: [],
     queuedKeys: [],
+    queuedSeeks: [],
     lastErrorLine: '',
     print: function(text) {
       console.log(text);
@@ -130,9 +134,11 @@
     },
     onRuntimeInitialized: function() {
       ready = true;
-      if (startAsked) Module._showRequestStart();
+      if (startAsked) Module._showRequestStart(startAtMs);
     },
   };
+
+  window.showToggleFullScreen = toggleFullScreen;
 
   // The show's clock in ms; -1 before it first starts.
   window.showMusicTimeMs = function() {
