@@ -12,8 +12,8 @@
   var line = document.getElementById('loading');
   // ?at= draws one still frame, which plays no music.
   var stillFrame = new URLSearchParams(location.search).has('at');
-  // What the first seconds of music need, with a margin for the decoder.
-  var MUSIC_START_BYTES = 256 * 1024;
+  // About 5 s of music: the decoder keeps 64 KB ahead of what it decodes.
+  var MUSIC_START_BYTES = 128 * 1024;
   var pictures = SHOW_DATA_FILES.pictures;
   var music = stillFrame ? null : SHOW_DATA_FILES.music;
   var files = pictures.concat(music ? [music] : []);
