@@ -77,9 +77,9 @@ struct Page {
     FrameRequest frame;
     std::vector<std::string> files;  // the pictures still to fetch, by index
     int pending = 0;
-    std::string music;               // empty when no music plays
+    std::string music;  // empty when no music plays
     int64_t musicBytes = 0;
-    bool musicReady = false;         // enough of it is in to start
+    bool musicReady = false;  // enough of it is in to start
     bool dataIn = false;
     bool failed = false;
     bool startRequested = false;
@@ -286,7 +286,6 @@ EMSCRIPTEN_KEEPALIVE void showRequestStart() {
 EMSCRIPTEN_KEEPALIVE int showMusicTimeMs() {
     return page.player != nullptr ? static_cast<int>(page.player->timeMs()) : page.lastTimeMs;
 }
-
 }
 
 int main() {

@@ -96,10 +96,10 @@ struct OutputStream {
     double clockStart = 0;
     int64_t scheduledFrames = 0;
     int64_t heardBefore = 0;
-    int64_t reported = 0;  // the most heardSince() has answered since the clock started
-    int64_t firstFrameOffset = 0;  // where the file's first MP3 frame lies
+    int64_t reported = 0;           // the most heardSince() has answered since the clock started
+    int64_t firstFrameOffset = 0;   // where the file's first MP3 frame lies
     int64_t pendingMove = NO_MOVE;  // a move's target frame, until its bytes are in
-    bool waitingInput = false;  // the last decode stopped for the file
+    bool waitingInput = false;      // the last decode stopped for the file
 };
 
 namespace {
