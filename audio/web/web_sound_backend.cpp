@@ -65,7 +65,7 @@ constexpr double FIRST_DECODE_SECONDS = START_DELAY_SECONDS + 2 * TIMER_INTERVAL
 constexpr double STALL_LIMIT_MS = 1000.0;
 // The decoder reads a few frames (under 1 KB each) per block: with this much
 // of the file ahead of it, a block never reaches the end of what is in.
-constexpr int64_t INPUT_MARGIN_BYTES = 64 * 1024;
+constexpr int64_t INPUT_MARGIN_BYTES = 16 * 1024;
 constexpr int64_t BITS_PER_BYTE = 8;
 constexpr int64_t BITS_PER_KBIT = 1000;
 constexpr int64_t NO_MOVE = -1;

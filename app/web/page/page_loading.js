@@ -12,8 +12,8 @@
   var line = document.getElementById('loading');
   // ?at= draws one still frame, which plays no music.
   var stillFrame = new URLSearchParams(location.search).has('at');
-  // About 5 s of music: the decoder keeps 64 KB ahead of what it decodes.
-  var MUSIC_START_BYTES = 128 * 1024;
+  // About 2.7 s of music; the decoder keeps 16 KB ahead of what it decodes.
+  var MUSIC_START_BYTES = 64 * 1024;
   var pictures = SHOW_DATA_FILES.pictures;
   var music = stillFrame ? null : SHOW_DATA_FILES.music;
   var files = pictures.concat(music ? [music] : []);
