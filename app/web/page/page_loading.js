@@ -16,7 +16,6 @@
   var MUSIC_START_BYTES = 64 * 1024;
   var pictures = SHOW_DATA_FILES.pictures;
   var music = stillFrame ? null : SHOW_DATA_FILES.music;
-  var files = pictures.concat(music ? [music] : []);
   var expected = {};
   var received = {};
   var answered = 0;
@@ -26,11 +25,15 @@
   function showProgress() {
     var total = 0;
     var got = 0;
-    files.forEach(function(path) {
-      var limit = path === music ? MUSIC_START_BYTES : Infinity;
-      total += Math.min(expected[path] || 0, limit);
-      got += Math.min(received[path] || 0, limit);
+    pictures.forEach(function(path) {
+      total += expected[path] || 0;
+      got += received[path] || 0;
     });
+    // The music's part counts from the start, before its fetch has begun.
+    if (music) {
+      total += Math.min(expected[music] || MUSIC_START_BYTES, MUSIC_START_BYTES);
+      got += Math.min(received[music] || 0, MUSIC_START_BYTES);
+    }
     var loaded = answered >= pictures.length && (!music || musicStream.ready);
     // Until every file has answered the total is not known: never 100 % then.
     var progress = total > 0 ? ' ' + Math.min(99, Math.floor(100 * got / total)) + ' %' : '';
