@@ -55,6 +55,16 @@ NATIVE_CEILING_S = 600
 FRAME_TIMER_JS = """(() => {
   const bench = window.__bench = {clickAt: -1, firstFrameEnd: -1, frames: []};
   addEventListener('mousedown', () => { bench.clickAt = performance.now(); bench.firstFrameEnd = -1; }, true);
+  // Bodies still being read: their resource entries count only once whole.
+  const reading = new Map();
+  const read = ReadableStreamDefaultReader.prototype.read;
+  ReadableStreamDefaultReader.prototype.read = function() {
+    return read.call(this).then(part => {
+      if (part.done) reading.delete(this);
+      else reading.set(this, (reading.get(this) || 0) + part.value.length);
+      return part;
+    });
+  };
   const pixel = new Uint8Array(4);
   let context = null;
   for (const type of [window.WebGL2RenderingContext, window.WebGLRenderingContext]) {
@@ -76,9 +86,10 @@ FRAME_TIMER_JS = """(() => {
         const end = performance.now();
         if (bench.clickAt >= 0 && bench.firstFrameEnd < 0) {
           bench.firstFrameEnd = end;
-          // What had come in whole by then, headers included.
+          // What had come in by then: the files in whole, headers included, and the bodies still coming.
           const entries = performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'));
-          bench.bytesBefore = entries.reduce((sum, entry) => sum + entry.transferSize, 0);
+          bench.bytesBefore = entries.reduce((sum, entry) => sum + entry.transferSize, 0) +
+                              [...reading.values()].reduce((sum, bytes) => sum + bytes, 0);
         }
         bench.frames.push([window.showMusicTimeMs(), start, end - start]);
       }

@@ -1,5 +1,5 @@
 // The program the page loads. It takes the show's data, which the page
-// fetches from its start, into data/, then
+// fetches from its start, into data/, the music as it streams in, then
 // runs the show's own run sequence once per start the page asks for (a click
 // or a key on its start or end card), one frame per animation frame. With
 // ?at=MS[&escape=E] it draws instead the frame the recorder draws at MS
@@ -24,6 +24,7 @@
 #include "app/long_option.h"
 #include "app/process_state.h"
 #include "app/run_sequence.h"
+#include "audio/web/streamed_input.h"
 #include "base/program_message.h"
 #include "content/show_data.h"
 #include "platform/web/page_bridge.h"
@@ -38,6 +39,9 @@
 // through emscripten_async_wget2_data's callbacks, the handle always 0.
 extern "C" void pageTakeData(const char* path, void* arg, void (*onload)(unsigned, void*, void*, unsigned),
                              void (*onerror)(unsigned, void*, int, const char*));
+// app/web/page_data.js: hands over the music part by part as it streams in.
+extern "C" void pageStreamData(void* arg, void (*onchunk)(void*, void*, int, int), void (*onend)(void*),
+                               void (*onerror)(void*, int, const char*));
 
 namespace {
 
@@ -76,8 +80,11 @@ const RecordingScreen CANVAS_SCREEN = {createKeptCanvas, SHOW_PROGRAM_NAME};
 
 struct Page {
     FrameRequest frame;
-    std::vector<std::string> files;  // the data still to fetch, by index
+    std::vector<std::string> files;  // the pictures still to fetch, by index
     int pending = 0;
+    std::string music;  // empty when no music plays
+    int64_t musicBytes = 0;
+    bool musicReady = false;  // enough of it is in to start
     bool dataIn = false;
     bool failed = false;
     bool startRequested = false;
@@ -98,11 +105,11 @@ void fail() {
     pageShowError();
 }
 
-// Every file the show reads; the music only when it plays.
-std::vector<std::string> showDataFiles(bool withMusic) {
+// The show's data files of one kind.
+std::vector<std::string> showDataFiles(ShowDataKind kind) {
     std::vector<std::string> files;
     for (const ShowDataFile& file : SHOW_DATA_FILES) {
-        if (file.kind == ShowDataKind::PICTURE || (withMusic && file.kind == ShowDataKind::MUSIC))
+        if (file.kind == kind)
             files.push_back(file.path);
     }
     return files;
@@ -164,6 +171,7 @@ EM_BOOL onShowFrame(double, void*) {
     if (more && !page.firstFrameDrawn && page.startAtMs > 0)
         pageQueueSeek(page.startAtMs);
     page.firstFrameDrawn = true;
+    pageShowWaiting(more && sound_input::waitingForInput());
     if (more && escapePressed && !page.ending) {
         page.ending = true;
         pageSetState("ending");
@@ -206,7 +214,10 @@ EM_BOOL onStillFrame(double, void*) {
     return EM_FALSE;
 }
 
+// Once the pictures and the music's first part are in.
 void onDataIn() {
+    if (page.pending > 0 || (!page.music.empty() && !page.musicReady) || page.dataIn)
+        return;
     page.dataIn = true;
     if (page.frame.wanted)
         emscripten_request_animation_frame_loop(onStillFrame, nullptr);
@@ -225,14 +236,13 @@ void onFetched(unsigned, void* arg, void* data, unsigned size) {
         fail();
         return;
     }
-    if (--page.pending == 0)
-        onDataIn();
+    --page.pending;
+    onDataIn();
 }
 
-void onFetchFailed(unsigned, void* arg, int status, const char* statusText) {
+void reportFetchFailed(const std::string& path, int status, const char* statusText) {
     if (page.failed)
         return;
-    const std::string& path = page.files[reinterpret_cast<uintptr_t>(arg)];
     if (status == 0)
         programMessage("cannot read %s: the request failed", path.c_str());
     else
@@ -263,6 +273,36 @@ int creditStrip(const CreditsLine CreditsScene::*line) {
     const CreditsScene& credits = static_cast<const CreditsScene&>(*scene);
     return (credits.*line).stripOfStep[creditsStep(progressNow(*scene), CREDITS_STEPS)];
 }
+
+void onFetchFailed(unsigned, void* arg, int status, const char* statusText) {
+    reportFetchFailed(page.files[reinterpret_cast<uintptr_t>(arg)], status, statusText);
+}
+
+void onMusicChunk(void*, void* data, int size, int ready) {
+    if (page.failed)
+        return;
+    FILE* file = std::fopen(page.music.c_str(), page.musicBytes == 0 ? "wb" : "ab");
+    const bool written = file != nullptr && std::fwrite(data, 1, size, file) == static_cast<size_t>(size);
+    if (file == nullptr || std::fclose(file) != 0 || !written) {
+        programMessage("cannot store %s", page.music.c_str());
+        fail();
+        return;
+    }
+    page.musicBytes += size;
+    sound_input::streamedBytesIn(page.musicBytes, false);
+    page.musicReady = page.musicReady || ready != 0;
+    onDataIn();
+}
+
+void onMusicEnd(void*) {
+    if (page.failed)
+        return;
+    sound_input::streamedBytesIn(page.musicBytes, true);
+    page.musicReady = true;
+    onDataIn();
+}
+
+void onMusicFailed(void*, int status, const char* statusText) { reportFetchFailed(page.music, status, statusText); }
 
 }  // namespace
 
@@ -314,10 +354,14 @@ int main() {
         fail();
         return 0;
     }
-    page.files = showDataFiles(!page.frame.wanted);
+    page.files = showDataFiles(ShowDataKind::PICTURE);
     page.pending = static_cast<int>(page.files.size());
     mkdir(DATA_FOLDER, DATA_FOLDER_MODE);
     for (size_t i = 0; i < page.files.size(); ++i)
         pageTakeData(page.files[i].c_str(), reinterpret_cast<void*>(i), onFetched, onFetchFailed);
+    if (!page.frame.wanted) {
+        page.music = showDataFiles(ShowDataKind::MUSIC).front();
+        pageStreamData(nullptr, onMusicChunk, onMusicEnd, onMusicFailed);
+    }
     return 0;
 }

@@ -22,6 +22,7 @@
 #include "audio/sound_backend.h"
 #include "audio/sound_requests.h"
 #include "audio/volume.h"
+#include "audio/web/streamed_input.h"
 #include "base/program_message.h"
 
 extern "C" {
@@ -62,6 +63,20 @@ constexpr double FIRST_DECODE_SECONDS = START_DELAY_SECONDS + 2 * TIMER_INTERVAL
 // wants a user gesture first, or the device went away) is given up: the show
 // goes on in silence.
 constexpr double STALL_LIMIT_MS = 1000.0;
+// The decoder reads a few frames (under 1 KB each) per block: with this much
+// of the file ahead of it, a block never reaches the end of what is in.
+constexpr int64_t INPUT_MARGIN_BYTES = 16 * 1024;
+constexpr int64_t BITS_PER_BYTE = 8;
+constexpr int64_t BITS_PER_KBIT = 1000;
+constexpr int64_t NO_MOVE = -1;
+
+// The streamed file's bytes in so far.
+struct StreamedInput {
+    int64_t bytes = 0;
+    bool complete = true;
+};
+
+StreamedInput input;
 
 }  // namespace
 
@@ -81,7 +96,10 @@ struct OutputStream {
     double clockStart = 0;
     int64_t scheduledFrames = 0;
     int64_t heardBefore = 0;
-    int64_t reported = 0;  // the most heardSince() has answered since the clock started
+    int64_t reported = 0;           // the most heardSince() has answered since the clock started
+    int64_t firstFrameOffset = 0;   // where the file's first MP3 frame lies
+    int64_t pendingMove = NO_MOVE;  // a move's target frame, until its bytes are in
+    bool waitingInput = false;      // the last decode stopped for the file
 };
 
 namespace {
@@ -108,18 +126,50 @@ double startingClock() {
     return output.audible ? webAudioNowSeconds() + START_DELAY_SECONDS : emscripten_get_now() / MS_PER_SECOND;
 }
 
+// Whether enough of the file lies ahead of the decoder for a block.
+bool inputAhead(OutputStream& stream) {
+    return input.complete || mpg123_tell_stream(stream.mp3.decoder()) + INPUT_MARGIN_BYTES <= input.bytes;
+}
+
+// Where a frame of the track lies in the file, past the margin; a file
+// whose bit rate varies is read whole first.
+int64_t bytesNeededFor(OutputStream& stream, int64_t frame) {
+    mpg123_frameinfo info{};
+    if (mpg123_info(stream.mp3.decoder(), &info) != MPG123_OK || info.vbr != MPG123_CBR || info.rate <= 0)
+        return INT64_MAX;
+    return stream.firstFrameOffset + frame * info.bitrate * BITS_PER_KBIT / BITS_PER_BYTE / info.rate +
+           INPUT_MARGIN_BYTES;
+}
+
+// A move beyond what is in waits here: seeking there would read the frames
+// between, which are not in yet, as the track's end.
+bool moveWhenIn(OutputStream& stream) {
+    if (stream.pendingMove == NO_MOVE)
+        return true;
+    if (!input.complete && bytesNeededFor(stream, stream.pendingMove) > input.bytes)
+        return false;
+    stream.ended = mpg123_seek(stream.mp3.decoder(), static_cast<off_t>(stream.pendingMove), SEEK_SET) < 0;
+    stream.pendingMove = NO_MOVE;
+    return true;
+}
+
 // Decodes and schedules the stream up to aheadSeconds past the context's
-// clock. A block that would start late (the timer was held up) moves the
+// clock, as far as the file is in. A block that would start late (the timer was held up) moves the
 // stream's start instead, so the position waits for the sound, as an
 // underrun does on the desktop.
 void scheduleAhead(OutputStream& stream, double aheadSeconds) {
     if (!stream.playing || !output.audible)
         return;
     const double now = webAudioNowSeconds();
+    stream.waitingInput = false;
     while (!stream.ended) {
         const double when = stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate;
         if (when >= now + aheadSeconds)
             break;
+        if (!moveWhenIn(stream) || !inputAhead(stream)) {
+            stream.waitingInput = true;
+            break;
+        }
         if (when < now)
             stream.clockStart += now + START_DELAY_SECONDS - when;
         size_t bytes = 0;
@@ -197,8 +247,11 @@ void onTimer(void*) {
 // not only a header, then goes back to its start.
 bool decodeFirstBlock(OutputStream& stream) {
     size_t bytes = 0;
-    return mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes) != MPG123_ERR &&
-           bytes > 0 && mpg123_seek(stream.mp3.decoder(), 0, SEEK_SET) == 0;
+    if (mpg123_read(stream.mp3.decoder(), decodedBlock, sizeof decodedBlock, &bytes) == MPG123_ERR || bytes == 0 ||
+        mpg123_seek(stream.mp3.decoder(), 0, SEEK_SET) != 0)
+        return false;
+    stream.firstFrameOffset = mpg123_tell_stream(stream.mp3.decoder());
+    return true;
 }
 
 }  // namespace
@@ -207,7 +260,11 @@ namespace platform_output {
 
 int64_t heardSince(OutputStream& stream) {
     const double since = clockSeconds() - stream.clockStart;
-    const int64_t heard = since > 0 ? static_cast<int64_t>(std::floor(since * output.rate)) : 0;
+    int64_t heard = since > 0 ? static_cast<int64_t>(std::floor(since * output.rate)) : 0;
+    // Never past the sound scheduled: while the file is late the position,
+    // and so the show, stands where the sound ran out.
+    if (output.audible)
+        heard = std::min(heard, stream.scheduledFrames);
     stream.reported = std::max(stream.reported, stream.heardBefore + heard);
     return stream.reported;
 }
@@ -258,7 +315,9 @@ void stopStream(OutputStream& stream) {
 }
 
 void move(OutputStream& stream, int64_t frame) {
-    stream.ended = mpg123_seek(stream.mp3.decoder(), static_cast<off_t>(frame), SEEK_SET) < 0;
+    stream.pendingMove = frame;
+    stream.ended = false;
+    moveWhenIn(stream);
     if (stream.playing) {
         webAudioStopStream(stream.id);
         startClock(stream, 0);
@@ -278,3 +337,26 @@ void watch() { watchOutput(); }
 }  // namespace platform_output
 
 }  // namespace sound_internal
+
+namespace sound_input {
+
+void streamedBytesIn(int64_t bytes, bool complete) {
+    sound_internal::input = sound_internal::StreamedInput{bytes, complete};
+}
+
+bool waitingForInput() {
+    using namespace sound_internal;
+    if (!output.audible)
+        return false;
+    const double heard = webAudioHeardSeconds();
+    const int count = registeredCount();
+    for (int i = 0; i < count; ++i) {
+        const OutputStream& stream = registeredStream(i);
+        if (stream.playing && stream.waitingInput &&
+            stream.clockStart + static_cast<double>(stream.scheduledFrames) / output.rate <= heard)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace sound_input

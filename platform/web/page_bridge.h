@@ -34,6 +34,8 @@ void pageQueueSeek(int ms);
 void pageSetState(const char* state);
 void pageShowError(void);
 void pageShowCursor(int visible);
+// Shows or hides the note that the show waits for its data.
+void pageShowWaiting(int waiting);
 // Copies the value of the page address's query parameter name into buffer
 // (terminated, cut to size); answers its length, or -1 when it is absent.
 int pageQueryValue(const char* name, char* buffer, int size);

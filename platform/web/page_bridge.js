@@ -50,6 +50,10 @@ mergeInto(LibraryManager.library, {
     document.documentElement.classList.toggle('no-cursor', !visible);
   },
 
+  pageShowWaiting: function(waiting) {
+    document.documentElement.classList.toggle('waiting', !!waiting);
+  },
+
   pageQueryValue: function(name, buffer, size) {
     var value = new URLSearchParams(location.search).get(UTF8ToString(name));
     if (value === null) return -1;

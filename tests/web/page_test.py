@@ -12,7 +12,8 @@ import check_runner
 from headless_chromium import VIEWPORT, WebTestError
 from page_failures import expect_error, file_page, full_screen_refused, no_webgl2, program_missing
 from page_screens import touch_screens_fit
-from show_page import ENDING_CEILING_S, music_time, open_to_card, state, throttle, wait_music_time, wait_state
+from show_page import (ENDING_CEILING_S, MUSIC_TIME, music_time, open_to_card, state, throttle, wait_music_time,
+                       wait_state)
 
 START_TEXTS = ('Pelmira 15 Advert', 'Click or press a key to start', 'Space')
 CLOCK_STEP_MS = 1000
@@ -30,6 +31,7 @@ RIGHT = ('ArrowRight', 'ArrowRight', 39)
 HOME = ('Home', 'Home', 36)
 PAGE_DOWN = ('PageDown', 'PageDown', 34)
 FULL_STOP = ('.', 'Period', 190)
+PAGE_DOWN = ('PageDown', 'PageDown', 34)
 SHORT_SEEK_MS = 5000
 # The clock is carried on from the output's timestamps, each of which may set
 # it on by a little more than the time between them.
@@ -346,6 +348,12 @@ def again_and_escape_twice(checks):
 
 # Slow enough that the data take a few seconds to come.
 SLOW_LINK_BITS_S = 20e6
+# From the click, slower, so that a minute's seek lands well past the music in.
+SLOWER_LINK_BITS_S = 4e6
+WAITING = "document.documentElement.classList.contains('waiting')"
+# A frame's worth of clock, which may show after the sound is back but
+# before the frame that takes the note away.
+WAIT_MOVE_MS = 200
 LOADING_LINE = "document.getElementById('loading').textContent"
 # Each data file and program file the page fetched: how often, and whether
 # it came compressed. (The browser may ask for the icon more than once.)
@@ -362,19 +370,35 @@ FETCHED_JS = '''(() => {
 })()'''
 
 
+def wait_for_music(page):
+    """A seek past the music in: the clock stands with the Loading note shown
+    until the music there is in, and then goes on from there."""
+    page.press_key(*PAGE_DOWN)
+    page.press_key(*PAGE_DOWN)
+    stood_at = page.wait_for(f'{WAITING} && {MUSIC_TIME}', CLOCK_CEILING_S, 'the Loading note after a seek')
+    throttle(page)
+    moved = page.wait_for(f"!{WAITING} ? 'gone' : {MUSIC_TIME} > {stood_at + WAIT_MOVE_MS} && {MUSIC_TIME}",
+                          CLOCK_CEILING_S, 'the music in after a seek')
+    if moved != 'gone':
+        raise WebTestError(f'the clock went on from {stood_at} to {moved} ms while waiting for the music')
+    wait_music_time(page, stood_at + CLOCK_STEP_MS, CLOCK_CEILING_S)
+
+
 def slow_link(checks):
-    """on a slow link the card counts the bytes and says Starting; each file comes once, the program gzipped"""
+    """slow link: the card counts and says Starting; a seek past the music in waits; files come once, gzipped"""
     page = checks.page
     throttle(page, SLOW_LINK_BITS_S)
     try:
         open_to_card(page, checks.site.url())
         progress = page.wait_for(f"/^Loading [0-9]+ %$/.test({LOADING_LINE}) && {LOADING_LINE}", CLOCK_CEILING_S,
                                  'the card counting the bytes in')
+        throttle(page, SLOWER_LINK_BITS_S)
         page.click()
         line = page.evaluate(LOADING_LINE)
         if state(page) == 'start' and not line.startswith('Starting'):
             raise WebTestError(f'after a click the card reads {line!r}, not Starting')
         wait_state(page, 'playing')
+        wait_for_music(page)
     finally:
         throttle(page)
     fetched = page.evaluate(FETCHED_JS)

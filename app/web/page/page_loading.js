@@ -1,7 +1,10 @@
 // Fetches the show's data from the moment the page loads, beside the
 // program's own download, and says on the start card how far it has come
 // and, once asked to start, that the show is starting. The program takes
-// each file from here (app/web/page_data.js) once it runs.
+// each picture from here (app/web/page_data.js) once it runs, and the music
+// as it streams in: the music is fetched after the pictures, so that they
+// do not share the link with it, and the show can start once its first
+// part is in.
 // SHOW_DATA_FILES comes from data-files.js, which the build writes.
 'use strict';
 
@@ -9,22 +12,31 @@
   var line = document.getElementById('loading');
   // ?at= draws one still frame, which plays no music.
   var stillFrame = new URLSearchParams(location.search).has('at');
+  // About 2.7 s of music; the decoder keeps 16 KB ahead of what it decodes.
+  var MUSIC_START_BYTES = 64 * 1024;
   // A page that cannot run here (page_errors.js) fetches nothing.
-  var files = !window.pageErrors.canRun ? [] :
-      SHOW_DATA_FILES.pictures.concat(stillFrame ? [] : [SHOW_DATA_FILES.music]);
+  var canRun = window.pageErrors.canRun;
+  var pictures = canRun ? SHOW_DATA_FILES.pictures : [];
+  var music = canRun && !stillFrame ? SHOW_DATA_FILES.music : null;
   var expected = {};
   var received = {};
   var answered = 0;
   var starting = false;
 
+  // The progress is toward the start: the pictures and the music's first part.
   function showProgress() {
     var total = 0;
     var got = 0;
-    files.forEach(function(path) {
+    pictures.forEach(function(path) {
       total += expected[path] || 0;
       got += received[path] || 0;
     });
-    var loaded = answered === files.length;
+    // The music's part counts from the start, before its fetch has begun.
+    if (music) {
+      total += Math.min(expected[music] || MUSIC_START_BYTES, MUSIC_START_BYTES);
+      got += Math.min(received[music] || 0, MUSIC_START_BYTES);
+    }
+    var loaded = answered >= pictures.length && (!music || musicStream.ready);
     // Until every file has answered the total is not known: never 100 % then.
     var progress = total > 0 ? ' ' + Math.min(99, Math.floor(100 * got / total)) + ' %' : '';
     if (starting) line.textContent = loaded ? 'Starting\u2026' : 'Starting\u2026 loading' + progress;
@@ -41,20 +53,20 @@
     return bytes;
   }
 
-  // Settles with {bytes} or with {status, statusText}, status 0 where the
-  // request itself failed; never rejects.
-  function load(path) {
+  // Calls onChunk(chunk) with each part of the file as it comes in;
+  // settles with {} or with {status, statusText}, status 0 where the request
+  // itself failed; never rejects.
+  function read(path, options, onChunk) {
     received[path] = 0;
-    return fetch(path).then(function(response) {
+    return fetch(path, options).then(function(response) {
       if (!response.ok) return {status: response.status, statusText: response.statusText};
       expected[path] = Number(response.headers.get('Content-Length')) || 0;
       var reader = response.body.getReader();
-      var chunks = [];
       function next() {
         return reader.read().then(function(part) {
-          if (part.done) return {bytes: joined(chunks, received[path])};
-          chunks.push(part.value);
+          if (part.done) return {};
           received[path] += part.value.length;
+          onChunk(part.value);
           showProgress();
           return next();
         });
@@ -62,15 +74,40 @@
       return next();
     }).catch(function() {
       return {status: 0, statusText: ''};
-    }).then(function(file) {
+    }).then(function(end) {
       ++answered;
       showProgress();
-      return file;
+      return end;
+    });
+  }
+
+  // Settles with {bytes} or with {status, statusText}.
+  function load(path) {
+    var chunks = [];
+    return read(path, {}, function(chunk) {
+      chunks.push(chunk);
+    }).then(function(end) {
+      return end.status === undefined ? {bytes: joined(chunks, received[path])} : end;
+    });
+  }
+
+  // The music's parts in so far and whom to hand the next ones.
+  var musicStream = {chunks: [], ready: false, end: null, listener: null};
+
+  function streamMusic() {
+    return read(music, {priority: 'low'}, function(chunk) {
+      musicStream.ready = musicStream.ready || received[music] >= MUSIC_START_BYTES;
+      if (musicStream.listener) musicStream.listener.chunk(chunk, musicStream.ready);
+      else musicStream.chunks.push(chunk);
+    }).then(function(end) {
+      musicStream.ready = true;
+      musicStream.end = end;
+      if (musicStream.listener) musicStream.listener.end(end);
     });
   }
 
   // The program's wasm comes beside the data, not after its script has run.
-  if (window.pageErrors.canRun) {
+  if (canRun) {
     var preload = document.createElement('link');
     preload.rel = 'preload';
     preload.href = 'pelmira15.wasm';
@@ -81,14 +118,31 @@
   }
 
   var loads = {};
-  files.forEach(function(path) {
+  pictures.forEach(function(path) {
     loads[path] = load(path);
   });
+  if (music) {
+    Promise.all(pictures.map(function(path) {
+      return loads[path];
+    })).then(streamMusic);
+  }
   showProgress();
 
   window.showLoading = {
     take: function(path) {
       return loads[path] || load(path);
+    },
+    // Hands the music to listener.chunk(bytes, ready) part by part, those in
+    // so far at once, and then to listener.end(end) as load() settles;
+    // ready: enough is in to start the show.
+    streamMusic: function(listener) {
+      var last = musicStream.chunks.length - 1;
+      musicStream.chunks.forEach(function(chunk, i) {
+        listener.chunk(chunk, musicStream.ready && i === last);
+      });
+      musicStream.chunks = [];
+      musicStream.listener = listener;
+      if (musicStream.end) listener.end(musicStream.end);
     },
     // A click or key asked for the show.
     starting: function() {
