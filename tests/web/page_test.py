@@ -411,6 +411,30 @@ def slow_link(checks):
     expect_no_errors(page, f'on a slow link (the card read {progress!r})')
 
 
+# A tag of padding alone, larger than the music's first part the show starts
+# on: ID3v2.3, its size syncsafe (7 bits a byte).
+TAG_BODY_BYTES = 300_000
+ID3_TAG = b'ID3\x03\x00\x00' + bytes((TAG_BODY_BYTES >> shift) & 0x7f for shift in (21, 14, 7, 0)) + bytes(
+    TAG_BODY_BYTES)
+
+
+def tagged_music(checks):
+    """a music file led by a large tag (a cover picture) still starts and plays on a slow link"""
+    page = checks.page
+    music = page.evaluate('SHOW_DATA_FILES.music')
+    checks.site.prefixed = {music: ID3_TAG}
+    throttle(page, SLOWER_LINK_BITS_S)
+    try:
+        open_to_card(page, checks.site.url())
+        page.click()
+        wait_state(page, 'playing')
+        wait_music_time(page, CLOCK_STEP_MS, CLOCK_CEILING_S)
+    finally:
+        throttle(page)
+        checks.site.prefixed = {}
+    expect_no_errors(page, 'playing a tagged music file')
+
+
 def expect_missing(checks, name):
     checks.site.missing = {name}
     try:
@@ -437,6 +461,6 @@ def missing_track(checks):
 
 if __name__ == '__main__':
     sys.exit(check_runner.run([start_card, link_preview, click_plays, viewer_keys, player_bar, screen_reader_text,
-                               touch_start_at, escape_ends, again_and_escape_twice, slow_link, touch_screens_fit,
-                               missing_picture, missing_track, file_page, program_missing, no_webgl2,
-                               full_screen_refused]))
+                               touch_start_at, escape_ends, again_and_escape_twice, slow_link, tagged_music,
+                               touch_screens_fit, missing_picture, missing_track, file_page, program_missing,
+                               no_webgl2, full_screen_refused]))

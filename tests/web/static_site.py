@@ -8,8 +8,10 @@ What the web tests may rely on:
     gzipped where the browser takes it), and nothing may be cached: a later page load sees the files as
     they are served then.
   - The paths in `missing` ("data/pelmira.png") answer 404, as if the file
-    had been taken out of the folder.
+    had been taken out of the folder; those in `prefixed` (path -> bytes)
+    answer their file with those bytes before it.
 """
+import io
 import functools
 import http.server
 import os
@@ -32,6 +34,14 @@ class _Handler(Handler):
         if path in self._site.missing:
             self.send_error(404)
             return None
+        if path in self._site.prefixed:
+            with open(self.translate_path(self.path), 'rb') as file:
+                body = self._site.prefixed[path] + file.read()
+            self.send_response(200)
+            self.send_header('Content-Type', self.guess_type(path))
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            return io.BytesIO(body)
         return super().send_head()
 
     def end_headers(self):
@@ -54,6 +64,7 @@ class _Server(http.server.ThreadingHTTPServer):
 class StaticSite:
     def __init__(self, folder):
         self.missing = set()
+        self.prefixed = {}
         handler = functools.partial(_Handler, directory=str(folder), site=self)
         self._server = _Server(('127.0.0.1', 0), handler)
         self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)

@@ -18,6 +18,8 @@
   var canRun = window.pageErrors.canRun;
   var pictures = canRun ? SHOW_DATA_FILES.pictures : [];
   var music = canRun && !stillFrame ? SHOW_DATA_FILES.music : null;
+  // What of the music the start waits for, known once its first bytes are in.
+  var musicStart = MUSIC_START_BYTES;
   var expected = {};
   var received = {};
   var answered = 0;
@@ -33,8 +35,8 @@
     });
     // The music's part counts from the start, before its fetch has begun.
     if (music) {
-      total += Math.min(expected[music] || MUSIC_START_BYTES, MUSIC_START_BYTES);
-      got += Math.min(received[music] || 0, MUSIC_START_BYTES);
+      total += Math.min(expected[music] || musicStart, musicStart);
+      got += Math.min(received[music] || 0, musicStart);
     }
     var loaded = answered >= pictures.length && (!music || musicStream.ready);
     // Until every file has answered the total is not known: never 100 % then.
@@ -94,9 +96,21 @@
   // The music's parts in so far and whom to hand the next ones.
   var musicStream = {chunks: [], ready: false, end: null, listener: null};
 
+  // An ID3v2 tag (a cover picture may make it large) comes before the
+  // first sound: the start waits for it too. Its size is syncsafe, 7 bits a
+  // byte, after "ID3", the version and the flags.
+  function musicStartBytes(first) {
+    if (first.length < 10 || first[0] !== 0x49 || first[1] !== 0x44 || first[2] !== 0x33) return MUSIC_START_BYTES;
+    var tagBytes = 10 + ((first[6] & 0x7f) << 21 | (first[7] & 0x7f) << 14 | (first[8] & 0x7f) << 7 | (first[9] & 0x7f));
+    return tagBytes + MUSIC_START_BYTES;
+  }
+
   function streamMusic() {
+    var first = true;
     return read(music, {priority: 'low'}, function(chunk) {
-      musicStream.ready = musicStream.ready || received[music] >= MUSIC_START_BYTES;
+      if (first) musicStart = musicStartBytes(chunk);
+      first = false;
+      musicStream.ready = musicStream.ready || received[music] >= musicStart;
       if (musicStream.listener) musicStream.listener.chunk(chunk, musicStream.ready);
       else musicStream.chunks.push(chunk);
     }).then(function(end) {
